@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include "messages.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "exception.h"
+#include "modalrunner.h"
+
+namespace messages {
+
+QString withFullStop(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+namespace {
+
+int runBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    return ModalRunner::current().exec(box);
+}
+
+} // namespace
+
+void showPlain(QWidget *parent, const QString &text)
+{
+    runBox(parent, QMessageBox::NoIcon, kApplicationTitle, text);
+}
+
+void showError(QWidget *parent, const QString &message)
+{
+    runBox(parent, QMessageBox::Critical, kApplicationTitle, withFullStop(message));
+}
+
+void showInformation(QWidget *parent, const QString &text)
+{
+    runBox(parent, QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+bool confirm(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), text,
+                    QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    ModalRunner::current().exec(box);
+    return box.clickedButton() == yes;
+}
+
+std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,
+                                 int maxLength)
+{
+    QInputDialog box(parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(QString());
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (auto *edit = box.findChild<QLineEdit *>())
+        edit->setMaxLength(maxLength);
+    if (ModalRunner::current().exec(box) != QDialog::Accepted)
+        return std::nullopt;
+    // The limit also holds for text a runner put in without the edit field.
+    return box.textValue().left(maxLength);
+}
+
+std::optional<QString> ChooseFolder(QWidget *parent, const QString &text)
+{
+    QFileDialog chooser(parent, text);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    chooser.setAcceptMode(QFileDialog::AcceptOpen);
+    chooser.setLabelText(QFileDialog::LookIn, text);
+    if (ModalRunner::current().exec(chooser) != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = chooser.selectedFiles();
+    if (chosen.isEmpty() || !QFileInfo(chosen.first()).isDir())
+        return std::nullopt;
+    return QDir::toNativeSeparators(chosen.first());
+}
+
+void showException(QWidget *parent, const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Exception *>(&error))
+        showError(parent, own->message());
+    else
+        showError(parent, QString::fromLocal8Bit(error.what()));
+}
+
+} // namespace messages

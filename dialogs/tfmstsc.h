@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class fmstsc;
+}
+
+// "Terminalserver-Client einrichten": composes the switch line of a remote-desktop entry and
+// remembers its last values per user.
+class Tfmstsc : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Loads the last values (FormCreate); a read error is shown and the dialog created all the
+    // same.
+    explicit Tfmstsc(QWidget *owner);
+    ~Tfmstsc() override;
+
+    // Sets the controls from a switch line; every switch found overrides the loaded value.
+    // Throws EConvertError for a /f value that is not a whole number.
+    void ReadSwitchLine(const QString &line);
+
+    // The finished switch line (edparam), set when the dialog is closed with "&OK".
+    QString switchLine() const;
+
+    void done(int result) override; // FormClose: stores the values on every close
+
+private:
+    void FormCreate();
+    void connectbuttonClick();
+    bool FormClose();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    std::unique_ptr<Ui::fmstsc> ui;
+};
+
+// The value of one switch-line piece: after the first colon (or the whole piece), at most 55
+// characters, trimmed of blanks and control characters.
+QString ValueAfterColon(const QString &piece);

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Access to one profile (INI) file by path. Every operation goes to the file at once; objects
+// are short-lived and hold nothing but the path. Texts are Unicode here and Windows-1252 on disk.
+class TCustomIniFile
+{
+public:
+    explicit TCustomIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+    virtual ~TCustomIniFile() = default;
+    TCustomIniFile(const TCustomIniFile &) = delete;
+    TCustomIniFile &operator=(const TCustomIniFile &) = delete;
+
+    const QString &FileName() const { return m_fileName; }
+
+    virtual QString ReadString(const QString &section, const QString &ident,
+                               const QString &def) = 0;
+    virtual void WriteString(const QString &section, const QString &ident,
+                             const QString &value) = 0;
+    virtual qint32 ReadInteger(const QString &section, const QString &ident, qint32 def);
+    virtual void WriteInteger(const QString &section, const QString &ident, qint32 value);
+    virtual bool ReadBool(const QString &section, const QString &ident, bool def);
+    virtual void WriteBool(const QString &section, const QString &ident, bool value);
+    virtual void ReadSection(const QString &section, QStringList &strings) = 0;
+    virtual void ReadSectionValues(const QString &section, QStringList &strings) = 0;
+    virtual void EraseSection(const QString &section) = 0;
+    virtual void DeleteKey(const QString &section, const QString &ident) = 0;
+    virtual void UpdateFile() = 0;
+
+    // True when the section holds at least one key.
+    bool SectionExists(const QString &section);
+
+    // Existence probe: true when the key is present, whatever its value ("*" and the empty
+    // text included). Commands use it to find free places instead of comparing with "*".
+    virtual bool ValueExists(const QString &section, const QString &ident) = 0;
+
+private:
+    QString m_fileName;
+};
+
+class TIniFile : public TCustomIniFile
+{
+public:
+    explicit TIniFile(QString fileName);
+    ~TIniFile() override; // release: UpdateFile, never throws
+
+    QString ReadString(const QString &section, const QString &ident, const QString &def) override;
+    void WriteString(const QString &section, const QString &ident, const QString &value) override;
+    void ReadSection(const QString &section, QStringList &strings) override;
+    void ReadSectionValues(const QString &section, QStringList &strings) override;
+    void EraseSection(const QString &section) override;
+    void DeleteKey(const QString &section, const QString &ident) override;
+    void UpdateFile() override;
+    bool ValueExists(const QString &section, const QString &ident) override;
+};

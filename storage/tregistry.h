@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+// The per-user store: keys with named, typed values below HKEY_CURRENT_USER, kept in one file
+// per user in the registry's export text format (see registryfile.h for where it lives).
+// At most one key is open at a time; reads and writes act on the open key.
+class TRegistry
+{
+public:
+    enum class RootKey { CurrentUser };
+
+    TRegistry();
+    ~TRegistry(); // release: CloseKey
+    TRegistry(const TRegistry &) = delete;
+    TRegistry &operator=(const TRegistry &) = delete;
+
+    void SetRootKey(RootKey root);
+    RootKey RootKeyValue() const { return m_root; }
+
+    // A path starting with "\" is absolute; otherwise relative to the open key. False on failure;
+    // the key open before then stays open.
+    bool OpenKey(const QString &key, bool canCreate);
+    void CloseKey();
+    QString CurrentPath() const { return m_currentPath; }
+    bool HasCurrentKey() const { return m_open; }
+
+    QString ReadString(const QString &name);
+    qint32 ReadInteger(const QString &name);
+    bool ReadBool(const QString &name);
+    void WriteString(const QString &name, const QString &value);
+    void WriteInteger(const QString &name, qint32 value);
+    void WriteBool(const QString &name, bool value);
+
+    // True when the open key holds a value of that name, of any type.
+    bool ValueExists(const QString &name);
+
+private:
+    RootKey m_root = RootKey::CurrentUser;
+    bool m_open = false;
+    bool m_lazyWrite = true;
+    QString m_currentPath;
+};

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#include "testfiles.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace testfiles {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write test file %s", qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray crlf(const QList<QByteArray> &lines)
+{
+    QByteArray out;
+    for (const QByteArray &line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+QString dataDir()
+{
+    return qEnvironmentVariable("TARVIK_TEST_DATA");
+}
+
+QString sampleMenu()
+{
+    return qEnvironmentVariable("TARVIK_SOURCE_DIR") +
+           QStringLiteral("/resources/daten/tarvik.ini");
+}
+
+} // namespace testfiles
