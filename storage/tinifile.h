@@ -55,4 +55,13 @@ public:
     void DeleteKey(const QString &section, const QString &ident) override;
     void UpdateFile() override;
     bool ValueExists(const QString &section, const QString &ident) override;
+
+    // Writes between BeginUpdate and EndUpdate are applied at once for every reader in this
+    // process but reach the disk together, in one atomic replacement, at the outermost
+    // EndUpdate. That keeps a command's writes all-or-nothing and makes commands that write
+    // thousands of keys cost one file write. EndUpdate raises EIniFileException when the file
+    // cannot be written; the pending changes are then dropped and the file keeps its content.
+    // An object released inside an update drops its pending changes the same way.
+    void BeginUpdate();
+    void EndUpdate();
 };

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class TCustomIniFile;
+class TIniFile;
+
+// The steps the structural commands share. Free places and runs are found with the store's
+// existence probe, so no stored value ("*" included) is ever taken for a free place.
+namespace menuops {
+
+// The stored keys of one entry ({n}b, {n}d, {n}p, {n}v, {n}dc); nullopt where a key is missing.
+struct EntryKeys
+{
+    std::optional<QString> caption;
+    std::optional<QString> program;
+    std::optional<QString> params;
+    std::optional<QString> scrambled;
+    std::optional<QString> keepOpen;
+
+    bool exists() const { return caption || program || params || scrambled || keepOpen; }
+    bool operator==(const EntryKeys &other) const;
+    bool operator!=(const EntryKeys &other) const { return !(*this == other); }
+};
+
+EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index);
+
+// Writes the keys that are present and deletes those that are missing, so the entry at index
+// ends up exactly as given.
+void writeEntryKeys(TCustomIniFile &file, const QString &section, int index, const EntryKeys &keys);
+
+// The first letter of menufile::nodeLetters() that the loader would not read as a node ("Root"
+// missing or "*"); nullopt when every letter is taken.
+std::optional<QString> freeNodeLetter(TCustomIniFile &file);
+
+// The first index n from 0 for which none of the five entry keys exists.
+int freeEntryIndex(TCustomIniFile &file, const QString &section);
+
+// The last index of the run of existing entries that starts at index.
+int lastEntryOfRun(TCustomIniFile &file, const QString &section, int index);
+
+// Removes entry index of section and fills the hole with the last entry of its run.
+void deleteEntryCompacting(TIniFile &file, const QString &section, int index);
+
+// Erases node section letter and moves the last section of the run of letters after it into
+// the hole (RenameSection). Opens the file by name.
+void deleteNodeCompacting(const QString &fileName, const QString &letter);
+
+// The sub-list file an export of a node with that caption writes: the menu file's name with
+// its extension replaced by "." and the caption without blanks.
+QString exportFileName(const QString &menuFile, const QString &caption);
+
+// Why a caption cannot name an export file (path separators, "..", characters Windows forbids
+// in file names, control characters), as a German message; nullopt when it can.
+std::optional<QString> exportNameProblem(const QString &caption);
+
+// Writes node "A" of target from caption, expand and the entries of section in source, each
+// entry with exactly the keys it has, in one atomic replacement of target.
+void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &target,
+                    const QString &caption, bool expand);
+
+} // namespace menuops
