@@ -1,2 +1,91 @@
 // SPDX-License-Identifier: MIT
 #include "menulayout.h"
+
+#include "cp1252.h"
+
+namespace menufile {
+
+namespace {
+
+QLatin1StringView suffix(EntryKey key)
+{
+    switch (key) {
+    case EntryKey::Caption:
+        return QLatin1StringView("b");
+    case EntryKey::Program:
+        return QLatin1StringView("d");
+    case EntryKey::Params:
+        return QLatin1StringView("p");
+    case EntryKey::Scrambled:
+        return QLatin1StringView("v");
+    case EntryKey::KeepOpen:
+        return QLatin1StringView("dc");
+    }
+    return {};
+}
+
+constexpr char kScrambleKey = 0x1B;
+
+} // namespace
+
+QString entryKey(const QString &id, EntryKey key)
+{
+    return id + suffix(key);
+}
+
+QString entryKey(int index, EntryKey key)
+{
+    return QString::number(index) + suffix(key);
+}
+
+bool isTscPath(const QString &path)
+{
+    // Only ASCII letters fold: a full Unicode upper-casing would let e.g. U+017F (long s) match.
+    if (path.size() != kTscMarker.size())
+        return false;
+    static const QString upper = QStringLiteral("?TSC");
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        QChar c = path.at(i);
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+        if (c != upper.at(i))
+            return false;
+    }
+    return true;
+}
+
+QString ScrambleParams(const QString &text)
+{
+    // Text that has no Windows-1252 form cannot have come from a menu file, and the store refuses
+    // to write it; it is handed back unchanged so the refusal names the real character.
+    std::optional<QByteArray> bytes = cp1252::fromUnicode(text);
+    if (!bytes)
+        return text;
+    const qsizetype count = bytes->size() % 256;
+    for (qsizetype i = 0; i < count; ++i)
+        (*bytes)[i] = char((*bytes)[i] ^ kScrambleKey);
+    return cp1252::toUnicode(*bytes);
+}
+
+// The launcher reads nodes by consecutive character codes from "A" and stops at the first gap.
+// "]" (after "\") cannot stand in a section header for its profile functions, so no node after
+// "\" would ever be shown; and since section names match without case, "a" would address "A".
+// So the run ends after 28 letters, and every command (loader, free-letter search, delete) uses
+// this one list.
+const QStringList &nodeLetters()
+{
+    static const QStringList letters = [] {
+        QStringList list;
+        for (char16_t c = u'A'; c <= u'\\'; ++c)
+            list.append(QString(QChar(c)));
+        return list;
+    }();
+    return letters;
+}
+
+int nodeLetterIndex(const QString &letter)
+{
+    return int(nodeLetters().indexOf(letter));
+}
+
+} // namespace menufile

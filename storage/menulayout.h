@@ -28,7 +28,8 @@ QString entryKey(int index, EntryKey key);
 // "?tsc" in any mix of ASCII letter case (no trimming).
 bool isTscPath(const QString &path);
 
-// XOR 0x1B over the first (length mod 256) Windows-1252 bytes; its own inverse.
+// XOR 0x1B over the first (length mod 256) Windows-1252 bytes; its own inverse. A text that has
+// no Windows-1252 form comes back unchanged.
 QString ScrambleParams(const QString &text);
 
 // The node letters in the order every command uses them. See the definition for why it ends.

@@ -1,2 +1,244 @@
 // SPDX-License-Identifier: MIT
 #include "menuops.h"
+
+#include <algorithm>
+
+#include "menulayout.h"
+#include "mtools.h"
+#include "tinifile.h"
+
+namespace menuops {
+
+using menufile::EntryKey;
+using menufile::entryKey;
+
+namespace {
+
+// The order in which the delete's compaction writes an entry, and the export's.
+constexpr EntryKey kMoveOrder[] = {EntryKey::Caption, EntryKey::Program, EntryKey::Params,
+                                   EntryKey::Scrambled, EntryKey::KeepOpen};
+constexpr EntryKey kExportOrder[] = {EntryKey::Program, EntryKey::Params, EntryKey::Caption,
+                                     EntryKey::Scrambled, EntryKey::KeepOpen};
+
+std::optional<QString> &field(EntryKeys &keys, EntryKey key)
+{
+    switch (key) {
+    case EntryKey::Caption:
+        return keys.caption;
+    case EntryKey::Program:
+        return keys.program;
+    case EntryKey::Params:
+        return keys.params;
+    case EntryKey::Scrambled:
+        return keys.scrambled;
+    case EntryKey::KeepOpen:
+        break;
+    }
+    return keys.keepOpen;
+}
+
+const std::optional<QString> &field(const EntryKeys &keys, EntryKey key)
+{
+    return field(const_cast<EntryKeys &>(keys), key);
+}
+
+template <size_t N>
+void putEntry(TCustomIniFile &file, const QString &section, int index, const EntryKeys &keys,
+              const EntryKey (&order)[N])
+{
+    for (EntryKey key : order) {
+        const std::optional<QString> &value = field(keys, key);
+        if (value)
+            file.WriteString(section, entryKey(index, key), *value);
+        else
+            file.DeleteKey(section, entryKey(index, key));
+    }
+}
+
+// The indices that the entry keys of the section name, ascending.
+QList<int> namedEntryIndices(TCustomIniFile &file, const QString &section)
+{
+    QStringList names;
+    file.ReadSection(section, names);
+    QList<int> indices;
+    for (const QString &name : std::as_const(names)) {
+        for (EntryKey key : menufile::kAllEntryKeys) {
+            const QString suffix = entryKey(QString(), key);
+            if (name.size() <= suffix.size() || !name.endsWith(suffix, Qt::CaseInsensitive))
+                continue;
+            const QStringView number = QStringView(name).chopped(suffix.size());
+            // "01b" is a key of its own, not one of entry 1.
+            if (number.size() > 1 && number.front() == u'0')
+                continue;
+            if (!std::all_of(number.begin(), number.end(),
+                             [](QChar c) { return c >= u'0' && c <= u'9'; }))
+                continue;
+            bool ok = false;
+            const int index = number.toInt(&ok);
+            if (ok)
+                indices.append(index);
+        }
+    }
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    return indices;
+}
+
+void deleteEntry(TCustomIniFile &file, const QString &section, int index)
+{
+    for (EntryKey key : kMoveOrder)
+        file.DeleteKey(section, entryKey(index, key));
+}
+
+} // namespace
+
+bool EntryKeys::operator==(const EntryKeys &other) const
+{
+    return caption == other.caption && program == other.program && params == other.params &&
+           scrambled == other.scrambled && keepOpen == other.keepOpen;
+}
+
+bool entryExists(TCustomIniFile &file, const QString &section, int index)
+{
+    for (EntryKey key : menufile::kAllEntryKeys) {
+        if (file.ValueExists(section, entryKey(index, key)))
+            return true;
+    }
+    return false;
+}
+
+EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index)
+{
+    EntryKeys keys;
+    for (EntryKey key : menufile::kAllEntryKeys) {
+        const QString name = entryKey(index, key);
+        if (file.ValueExists(section, name))
+            field(keys, key) = file.ReadString(section, name, QString());
+    }
+    return keys;
+}
+
+void writeEntryKeys(TCustomIniFile &file, const QString &section, int index, const EntryKeys &keys)
+{
+    auto *ini = dynamic_cast<TIniFile *>(&file);
+    if (ini)
+        ini->BeginUpdate();
+    putEntry(file, section, index, keys, kMoveOrder);
+    if (ini)
+        ini->EndUpdate();
+}
+
+std::optional<QString> freeNodeLetter(TCustomIniFile &file)
+{
+    // The loader's rule: a letter whose "Root" is missing or "*" shows no node, so it is free.
+    static const QString probe = QStringLiteral("*");
+    for (const QString &letter : menufile::nodeLetters()) {
+        if (file.ReadString(letter, menufile::kRootKey, probe) == probe)
+            return letter;
+    }
+    return std::nullopt;
+}
+
+int freeEntryIndex(TCustomIniFile &file, const QString &section)
+{
+    int index = 0;
+    while (entryExists(file, section, index))
+        ++index;
+    return index;
+}
+
+int lastEntryOfRun(TCustomIniFile &file, const QString &section, int index)
+{
+    int last = index;
+    while (entryExists(file, section, last + 1))
+        ++last;
+    return last;
+}
+
+void deleteEntryCompacting(TIniFile &file, const QString &section, int index)
+{
+    const int last = lastEntryOfRun(file, section, index);
+    EntryKeys moved;
+    if (last != index)
+        moved = readEntryKeys(file, section, last);
+
+    file.BeginUpdate();
+    if (last != index)
+        putEntry(file, section, index, moved, kMoveOrder);
+    deleteEntry(file, section, last);
+    file.EndUpdate();
+}
+
+void deleteNodeCompacting(const QString &fileName, const QString &letter)
+{
+    QString last = letter;
+    {
+        TIniFile file(fileName);
+        const QStringList &letters = menufile::nodeLetters();
+        const int start = menufile::nodeLetterIndex(letter);
+        if (start >= 0) {
+            for (int i = start + 1; i < letters.size() && file.SectionExists(letters.at(i)); ++i)
+                last = letters.at(i);
+        }
+        file.EraseSection(letter);
+    }
+    if (last != letter)
+        RenameSection(fileName, last, letter);
+}
+
+QString exportFileName(const QString &menuFile, const QString &caption)
+{
+    qsizetype nameStart = 0;
+    for (qsizetype i = menuFile.size() - 1; i >= 0; --i) {
+        const QChar c = menuFile.at(i);
+        if (c == u'/' || c == u'\\' || c == u':') {
+            nameStart = i + 1;
+            break;
+        }
+    }
+    qsizetype dot = menuFile.lastIndexOf(QLatin1Char('.'));
+    if (dot < nameStart)
+        dot = menuFile.size();
+    return menuFile.left(dot) + QLatin1Char('.') + RemoveSpaces(caption);
+}
+
+std::optional<QString> exportNameProblem(const QString &caption)
+{
+    const QString name = RemoveSpaces(caption);
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("Die Beschriftung enthält ein Steuerzeichen und kann deshalb "
+                                  "nicht als Dateiname für den Export dienen.");
+        if (forbidden.contains(c))
+            return QStringLiteral("Die Beschriftung enthält das Zeichen \"%1\", das in "
+                                  "Dateinamen nicht erlaubt ist. Ändern Sie die Beschriftung "
+                                  "vor dem Export.")
+                .arg(c);
+    }
+    if (name.contains(QLatin1StringView("..")))
+        return QStringLiteral("Die Beschriftung enthält \"..\" und kann deshalb nicht als "
+                              "Dateiname für den Export dienen.");
+    return std::nullopt;
+}
+
+void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &target,
+                    const QString &caption, bool expand)
+{
+    // The node is deleted after the copy, so entries behind a gap (hidden by the loader, but
+    // still in the file) go along instead of being lost. Everything is read before the first
+    // write, so the copy stays whole even if target and source were ever the same file.
+    QList<std::pair<int, EntryKeys>> entries;
+    for (int index : namedEntryIndices(source, section))
+        entries.append({index, readEntryKeys(source, section, index)});
+
+    static const QString node = menufile::nodeLetters().first();
+    target.BeginUpdate();
+    target.WriteString(node, menufile::kRootKey, caption);
+    target.WriteBool(node, menufile::kExpandKey, expand);
+    for (const auto &[index, keys] : std::as_const(entries))
+        putEntry(target, node, index, keys, kExportOrder);
+    target.EndUpdate();
+}
+
+} // namespace menuops

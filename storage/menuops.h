@@ -26,6 +26,9 @@ struct EntryKeys
     bool operator!=(const EntryKeys &other) const { return !(*this == other); }
 };
 
+// True when any of the five keys of entry index exists, whatever its value.
+bool entryExists(TCustomIniFile &file, const QString &section, int index);
+
 EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index);
 
 // Writes the keys that are present and deletes those that are missing, so the entry at index
@@ -57,8 +60,9 @@ QString exportFileName(const QString &menuFile, const QString &caption);
 // in file names, control characters), as a German message; nullopt when it can.
 std::optional<QString> exportNameProblem(const QString &caption);
 
-// Writes node "A" of target from caption, expand and the entries of section in source, each
-// entry with exactly the keys it has, in one atomic replacement of target.
+// Writes node "A" of target from caption, expand and every entry of section in source (also
+// those behind a gap), each at its index with exactly the keys it has, in one atomic
+// replacement of target.
 void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &target,
                     const QString &caption, bool expand);
 
