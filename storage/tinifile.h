@@ -4,6 +4,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
+namespace profilefile {
+class CachedFile;
+class Document;
+} // namespace profilefile
+
 // Access to one profile (INI) file by path. Every operation goes to the file at once; objects
 // are short-lived and hold nothing but the path. Texts are Unicode here and Windows-1252 on disk.
 class TCustomIniFile
@@ -64,4 +72,14 @@ public:
     // An object released inside an update drops its pending changes the same way.
     void BeginUpdate();
     void EndUpdate();
+
+private:
+    profilefile::Document &document();
+    void change(const std::function<bool(profilefile::Document &)> &apply);
+
+    // The parsed file, shared by every object on the same path; checked against the disk at
+    // this object's first operation and before each write.
+    std::shared_ptr<profilefile::CachedFile> m_file;
+    bool m_validated = false;
+    int m_updateDepth = 0;
 };

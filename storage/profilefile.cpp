@@ -1,0 +1,655 @@
+// SPDX-License-Identifier: MIT
+#include "profilefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace profilefile {
+
+namespace {
+
+constexpr QByteArrayView kBom("\xEF\xBB\xBF");
+
+// While the last look at the content is this close to the file's modification time, a change
+// may have kept size and time (the time is only as fine as the kernel's clock tick, or
+// coarser on some file systems), so the content itself is compared.
+constexpr qint64 kRacyNs = 2'000'000'000;
+
+// Files kept parsed although no object uses them.
+constexpr qsizetype kMaxCached = 16;
+
+char fold(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// A name with ASCII letters folded, on the stack; key() refers to it and must not outlive it.
+class Folded
+{
+public:
+    explicit Folded(QByteArrayView name) : m_buffer(name.size())
+    {
+        for (qsizetype i = 0; i < name.size(); ++i)
+            m_buffer[i] = fold(name[i]);
+    }
+    QByteArray key() const
+    {
+        return QByteArray::fromRawData(m_buffer.constData(), m_buffer.size());
+    }
+
+private:
+    QVarLengthArray<char, 64> m_buffer;
+};
+
+QByteArray foldedCopy(QByteArrayView name)
+{
+    QByteArray copy = name.toByteArray();
+    for (char &c : copy)
+        c = fold(c);
+    return copy;
+}
+
+enum class Kind { Other, Header, Key };
+
+struct Parsed
+{
+    Kind kind = Kind::Other;
+    QByteArrayView name;
+    QByteArrayView rawValue;
+};
+
+// One line (without its line end) as the launcher reads it.
+Parsed classify(QByteArrayView content)
+{
+    const QByteArrayView line = trimmed(content);
+    if (line.startsWith('[')) {
+        const qsizetype close = line.lastIndexOf(']');
+        if (close > 0)
+            return {Kind::Header, trimmed(line.sliced(1, close - 1)), {}};
+    }
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return {};
+    const QByteArrayView name = trimmed(line.first(eq));
+    if (name.isEmpty() || name.front() == ';')
+        return {};
+    return {Kind::Key, name, line.sliced(eq + 1)};
+}
+
+qint64 nowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+Stamp stampOf(const struct stat &st)
+{
+    Stamp stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
+Stamp statPath(const QByteArray &native)
+{
+    struct stat st
+    {
+    };
+    if (::stat(native.constData(), &st) != 0)
+        return {};
+    return stampOf(st);
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// The file a chain of symbolic links ends at, so that writing keeps the links.
+QString resolveLinks(const QString &path)
+{
+    QString target = path;
+    for (int i = 0; i < 40; ++i) {
+        const QFileInfo info(target);
+        if (!info.isSymLink())
+            break;
+        target = info.symLinkTarget();
+    }
+    return target;
+}
+
+// Rewrites the file itself: not atomic, only for files whose folder takes no new file.
+bool writeInPlace(const QByteArray &native, const QByteArray &bytes)
+{
+    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0;
+    ok = ::fsync(fd) == 0 && ok;
+    return ::close(fd) == 0 && ok;
+}
+
+// A new file beside the target, synced and renamed over it: a crash leaves the old or the new
+// content, never a mix.
+bool writeAtomically(const QString &target, const QByteArray &bytes)
+{
+    const QByteArray native = QFile::encodeName(target);
+    struct stat st
+    {
+    };
+    const bool exists = ::stat(native.constData(), &st) == 0;
+    if (exists) {
+        // No write bits at all is the read-only attribute of the launcher's platform; it holds
+        // for the superuser too.
+        if (!S_ISREG(st.st_mode) || ::access(native.constData(), W_OK) != 0 ||
+            (st.st_mode & 0222) == 0)
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : native.first(slash);
+    QByteArray temp = folder + "/." + native.sliced(slash + 1) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return exists && writeInPlace(native, bytes);
+
+    bool ok = writeAll(fd, bytes);
+    ok = ok && ::fchmod(fd, exists ? st.st_mode & 07777 : 0666 & ~currentUmask()) == 0;
+    if (ok && exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Another owner cannot be kept without privileges; the content matters more.
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    if (::rename(temp.constData(), native.constData()) == 0)
+        return true;
+    ::unlink(temp.constData());
+    // A file that cannot be replaced (a mount point, say) may still be writable.
+    return exists && writeInPlace(native, bytes);
+}
+
+} // namespace
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QByteArrayView readValue(QByteArrayView raw)
+{
+    const QByteArrayView value = trimmed(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+QByteArray writtenValue(QByteArrayView value)
+{
+    if (value.isEmpty())
+        return {};
+    const bool quote = isBlank(value.front()) || isBlank(value.back()) ||
+                       (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front());
+    if (!quote)
+        return value.toByteArray();
+    QByteArray out;
+    out.reserve(value.size() + 2);
+    out += '"';
+    out += value;
+    out += '"';
+    return out;
+}
+
+Document::Document(QByteArray bytes) : m_base(std::move(bytes))
+{
+    const char *d = m_base.constData();
+    const qsizetype n = m_base.size();
+    qsizetype pos = 0;
+    if (m_base.startsWith(kBom)) {
+        m_bom = true;
+        pos = kBom.size();
+    }
+    bool eolSeen = false;
+    Section *current = nullptr;
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && d[end] != '\r' && d[end] != '\n')
+            ++end;
+        qsizetype next = end;
+        if (next < n) {
+            next += (d[next] == '\r' && next + 1 < n && d[next + 1] == '\n') ? 2 : 1;
+            if (!eolSeen) {
+                m_eol = QByteArray(d + end, next - end);
+                eolSeen = true;
+            }
+        }
+        Line line;
+        line.off = pos;
+        line.len = next - pos;
+        const Parsed parsed = classify(QByteArrayView(d + pos, end - pos));
+        if (parsed.kind == Kind::Header) {
+            current = &m_sections.emplace_back();
+            current->header = line;
+            current->folded = keyFor(parsed.name);
+        } else if (current) {
+            current->body.push_back(line);
+            if (parsed.kind == Kind::Key) {
+                const QByteArray key = keyFor(parsed.name);
+                if (!current->keyIndex.contains(key))
+                    current->keyIndex.insert(key, qsizetype(current->body.size()) - 1);
+                current->lastKey = qsizetype(current->body.size()) - 1;
+            }
+        } else {
+            m_preamble.push_back(line);
+        }
+        pos = next;
+    }
+    indexSections();
+}
+
+QByteArrayView Document::text(const Line &line) const
+{
+    if (line.owned)
+        return line.own;
+    return QByteArrayView(m_base.constData() + line.off, line.len);
+}
+
+QByteArrayView Document::content(const Line &line) const
+{
+    QByteArrayView t = text(line);
+    if (t.endsWith('\n'))
+        t.chop(1);
+    if (t.endsWith('\r'))
+        t.chop(1);
+    return t;
+}
+
+Document::Line Document::ownLine(QByteArray bytes)
+{
+    Line line;
+    line.own = std::move(bytes);
+    line.owned = true;
+    return line;
+}
+
+QByteArray Document::keyFor(QByteArrayView name) const
+{
+    const auto begin = reinterpret_cast<std::uintptr_t>(m_base.constData());
+    const auto at = reinterpret_cast<std::uintptr_t>(name.data());
+    const bool inBase =
+        at >= begin && at + std::uintptr_t(name.size()) <= begin + std::uintptr_t(m_base.size());
+    const bool needsFold =
+        std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    // Names of the original bytes that need no folding cost no copy: m_base never changes.
+    if (inBase && !needsFold)
+        return QByteArray::fromRawData(name.data(), name.size());
+    return foldedCopy(name);
+}
+
+void Document::ensureLineEnd(Line &line)
+{
+    const QByteArrayView t = text(line);
+    if (t.endsWith('\n') || t.endsWith('\r'))
+        return;
+    line = ownLine(t.toByteArray() + m_eol);
+}
+
+Document::Line *Document::lastLine()
+{
+    if (!m_sections.empty()) {
+        Section &last = m_sections.back();
+        return last.body.empty() ? &last.header : &last.body.back();
+    }
+    return m_preamble.empty() ? nullptr : &m_preamble.back();
+}
+
+const Document::Section *Document::findSection(QByteArrayView section) const
+{
+    const auto it = m_sectionIndex.constFind(Folded(section).key());
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+}
+
+Document::Section *Document::findSection(QByteArrayView section)
+{
+    const auto it = m_sectionIndex.constFind(Folded(section).key());
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+}
+
+void Document::indexKeys(Section &section)
+{
+    section.keyIndex.clear();
+    section.lastKey = -1;
+    for (qsizetype i = 0; i < qsizetype(section.body.size()); ++i) {
+        const Parsed parsed = classify(content(section.body[i]));
+        if (parsed.kind != Kind::Key)
+            continue;
+        const QByteArray key = keyFor(parsed.name);
+        if (!section.keyIndex.contains(key))
+            section.keyIndex.insert(key, i);
+        section.lastKey = i;
+    }
+}
+
+void Document::indexSections()
+{
+    m_sectionIndex.clear();
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
+        if (!m_sectionIndex.contains(m_sections[i].folded))
+            m_sectionIndex.insert(m_sections[i].folded, i);
+    }
+}
+
+std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArrayView key) const
+{
+    const Section *s = findSection(section);
+    if (!s)
+        return std::nullopt;
+    const auto it = s->keyIndex.constFind(Folded(key).key());
+    if (it == s->keyIndex.cend())
+        return std::nullopt;
+    return readValue(classify(content(s->body[*it])).rawValue);
+}
+
+std::vector<QByteArrayView> Document::keys(QByteArrayView section) const
+{
+    std::vector<QByteArrayView> names;
+    const Section *s = findSection(section);
+    if (!s)
+        return names;
+    for (qsizetype i = 0; i <= s->lastKey; ++i) {
+        const Parsed parsed = classify(content(s->body[i]));
+        if (parsed.kind == Kind::Key)
+            names.push_back(parsed.name);
+    }
+    return names;
+}
+
+bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value)
+{
+    Section *s = findSection(section);
+    if (!s) {
+        if (Line *last = lastLine())
+            ensureLineEnd(*last);
+        Section added;
+        added.header = ownLine("[" + section.toByteArray() + "]" + m_eol);
+        added.folded = foldedCopy(section);
+        added.body.push_back(ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
+        added.keyIndex.insert(foldedCopy(key), 0);
+        added.lastKey = 0;
+        m_sections.push_back(std::move(added));
+        indexSections();
+        return true;
+    }
+
+    const auto it = s->keyIndex.constFind(Folded(key).key());
+    if (it != s->keyIndex.cend()) {
+        Line &line = s->body[*it];
+        const QByteArrayView lineContent = content(line);
+        if (readValue(classify(lineContent).rawValue) == value)
+            return false;
+        // Keep the name and the spacing before the value as they stand.
+        qsizetype start = lineContent.indexOf('=') + 1;
+        while (start < lineContent.size() && isBlank(lineContent[start]))
+            ++start;
+        QByteArray bytes = lineContent.first(start).toByteArray();
+        bytes += writtenValue(value);
+        bytes += text(line).sliced(lineContent.size());
+        line = ownLine(std::move(bytes));
+        return true;
+    }
+
+    // Right after the last key; every indexed key stands before it, so no index moves.
+    const qsizetype pos = s->lastKey + 1;
+    ensureLineEnd(pos == 0 ? s->header : s->body[pos - 1]);
+    s->body.insert(s->body.begin() + pos,
+                   ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
+    s->keyIndex.insert(foldedCopy(key), pos);
+    s->lastKey = pos;
+    return true;
+}
+
+bool Document::removeKey(QByteArrayView section, QByteArrayView key)
+{
+    Section *s = findSection(section);
+    if (!s)
+        return false;
+    const auto it = s->keyIndex.constFind(Folded(key).key());
+    if (it == s->keyIndex.cend())
+        return false;
+    s->body.erase(s->body.begin() + *it);
+    indexKeys(*s);
+    return true;
+}
+
+bool Document::removeSection(QByteArrayView section)
+{
+    const QByteArray folded = foldedCopy(section);
+    const auto before = m_sections.size();
+    m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
+                                    [&](const Section &s) { return s.folded == folded; }),
+                     m_sections.end());
+    if (m_sections.size() == before)
+        return false;
+    indexSections();
+    return true;
+}
+
+QByteArray Document::toBytes() const
+{
+    QByteArray out;
+    out.reserve(m_base.size() + 256);
+    if (m_bom)
+        out += kBom;
+    for (const Line &line : m_preamble)
+        out += text(line);
+    for (const Section &s : m_sections) {
+        out += text(s.header);
+        for (const Line &line : s.body)
+            out += text(line);
+    }
+    return out;
+}
+
+bool Stamp::operator==(const Stamp &other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode &&
+           size == other.size && mtimeNs == other.mtimeNs && ctimeNs == other.ctimeNs;
+}
+
+std::optional<QByteArray> readFile(const QString &path, Stamp *stamp)
+{
+    const QByteArray native = QFile::encodeName(path);
+    Stamp local;
+    Stamp &st = stamp ? *stamp : local;
+    st = {};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        st = statPath(native);
+        return std::nullopt;
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (::fstat(fd, &info) == 0)
+            st = stampOf(info);
+        ::close(fd);
+        return std::nullopt;
+    }
+    st = stampOf(info);
+    QByteArray bytes;
+    bytes.resize(info.st_size);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(got + 65536);
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    st.readable = true;
+    return bytes;
+}
+
+Document &CachedFile::document()
+{
+    if (!m_doc)
+        load();
+    return *m_doc;
+}
+
+void CachedFile::load(std::optional<QByteArray> bytes, const Stamp &stamp, qint64 readAtNs)
+{
+    m_stamp = stamp;
+    m_verifiedAtNs = readAtNs;
+    m_bytes = bytes.value_or(QByteArray());
+    m_doc = std::make_unique<Document>(m_bytes);
+    batchDirty = false;
+}
+
+void CachedFile::load()
+{
+    const qint64 now = nowNs();
+    Stamp stamp;
+    auto bytes = readFile(m_path, &stamp);
+    load(std::move(bytes), stamp, now);
+}
+
+void CachedFile::validate()
+{
+    if (batchDepth > 0)
+        return;
+    if (!m_doc) {
+        load();
+        return;
+    }
+    const qint64 now = nowNs();
+    const Stamp current = statPath(QFile::encodeName(m_path));
+    if (current != m_stamp) {
+        load();
+        return;
+    }
+    if (!current.exists || m_verifiedAtNs - std::max(current.mtimeNs, current.ctimeNs) >= kRacyNs)
+        return;
+    Stamp stamp;
+    auto bytes = readFile(m_path, &stamp);
+    if (bytes && stamp == current && *bytes == m_bytes && m_stamp.readable) {
+        m_verifiedAtNs = now;
+        return;
+    }
+    load(std::move(bytes), stamp, now);
+}
+
+bool CachedFile::commit()
+{
+    if (!m_doc || (m_stamp.exists && !m_stamp.readable))
+        return false; // never replace content that could not be read
+    const QByteArray bytes = m_doc->toBytes();
+    const qint64 now = nowNs();
+    const QString target = resolveLinks(m_path);
+    if (!writeAtomically(target, bytes))
+        return false;
+    m_bytes = bytes;
+    m_stamp = statPath(QFile::encodeName(m_path));
+    m_stamp.readable = true;
+    m_verifiedAtNs = now;
+    m_syncFolder = QFileInfo(target).absolutePath();
+    return true;
+}
+
+void CachedFile::sync()
+{
+    if (m_syncFolder.isEmpty())
+        return;
+    const int fd =
+        ::open(QFile::encodeName(m_syncFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    m_syncFolder.clear();
+}
+
+void CachedFile::invalidate()
+{
+    m_doc.reset();
+    m_bytes.clear();
+    m_stamp = {};
+    batchDirty = false;
+}
+
+std::shared_ptr<CachedFile> cachedFile(const QString &path)
+{
+    static QHash<QString, std::shared_ptr<CachedFile>> files;
+    const QString key = QDir::cleanPath(QDir::current().absoluteFilePath(path));
+    if (const auto it = files.constFind(key); it != files.cend())
+        return *it;
+    if (files.size() >= kMaxCached) {
+        for (auto it = files.begin(); it != files.end();)
+            it = it->use_count() == 1 ? files.erase(it) : std::next(it);
+    }
+    auto file = std::make_shared<CachedFile>(key);
+    files.insert(key, file);
+    return file;
+}
+
+} // namespace profilefile

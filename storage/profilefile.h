@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The profile-file dialect of the launcher, on Windows-1252 bytes, and the process-wide cache
+// of parsed files behind TIniFile.
+namespace profilefile {
+
+// Space, TAB, VT, FF, CR, LF and 0x1A: what the launcher trims around lines, names and values.
+bool isBlank(char c);
+QByteArrayView trimmed(QByteArrayView text);
+
+// The value as the launcher reads it from the text after "=": trimmed, and one pair of
+// matching surrounding quotes removed.
+QByteArrayView readValue(QByteArrayView raw);
+
+// The text to put after "=" so that readValue gives value back.
+QByteArray writtenValue(QByteArrayView value);
+
+// One parsed file. Every line keeps its bytes (line end included) until the store changes it,
+// so whatever is not changed is written back byte for byte.
+class Document
+{
+public:
+    Document() = default;
+    explicit Document(QByteArray bytes);
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
+    // The value of the first key of that name in the first section of that name.
+    std::optional<QByteArrayView> value(QByteArrayView section, QByteArrayView key) const;
+    // The key names of the first section of that name, in file order.
+    std::vector<QByteArrayView> keys(QByteArrayView section) const;
+
+    // Each returns whether the content changed.
+    bool setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+    bool removeKey(QByteArrayView section, QByteArrayView key);
+    bool removeSection(QByteArrayView section); // every copy
+
+    QByteArray toBytes() const;
+
+private:
+    // Bytes of the original file (offset, length) or bytes of its own once changed.
+    struct Line
+    {
+        QByteArray own;
+        qsizetype off = 0;
+        qsizetype len = 0;
+        bool owned = false;
+    };
+    struct Section
+    {
+        Line header;
+        QByteArray folded;
+        std::vector<Line> body;
+        QHash<QByteArray, qsizetype> keyIndex; // folded name → body index of the first key
+        qsizetype lastKey = -1;
+    };
+
+    QByteArrayView text(const Line &line) const;
+    QByteArrayView content(const Line &line) const;
+    static Line ownLine(QByteArray bytes);
+    QByteArray keyFor(QByteArrayView name) const;
+    void ensureLineEnd(Line &line);
+    Line *lastLine();
+    const Section *findSection(QByteArrayView section) const;
+    Section *findSection(QByteArrayView section);
+    void indexKeys(Section &section);
+    void indexSections();
+
+    QByteArray m_base;
+    bool m_bom = false; // kept, never added
+    QByteArray m_eol = QByteArrayLiteral("\r\n");
+    std::vector<Line> m_preamble; // lines before the first header
+    std::vector<Section> m_sections;
+    QHash<QByteArray, qsizetype> m_sectionIndex; // folded name → first section
+};
+
+// The stat data that tells whether a file changed since it was read.
+struct Stamp
+{
+    bool exists = false;
+    bool readable = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    bool operator==(const Stamp &other) const;
+    bool operator!=(const Stamp &other) const { return !(*this == other); }
+};
+
+// One file as the whole process sees it. Every TIniFile on the same path shares it, so a write
+// is visible to every later read at once; the disk is asked again only at validate().
+class CachedFile
+{
+public:
+    explicit CachedFile(QString path) : m_path(std::move(path)) {}
+
+    const QString &path() const { return m_path; }
+    Document &document();
+
+    // Re-reads the file when it changed on disk since it was read or written here. Skipped
+    // while a batch holds changes not yet written.
+    void validate();
+
+    // Writes the document to disk, replacing the file atomically. False on failure; the
+    // document then no longer matches the disk and must be dropped with invalidate().
+    bool commit();
+
+    // Makes the last commit durable: syncs the folder that holds the new directory entry.
+    void sync();
+
+    // Drops the parsed content; the next access reads the disk again.
+    void invalidate();
+
+    int batchDepth = 0;
+    bool batchDirty = false;
+
+private:
+    void load();
+    void load(std::optional<QByteArray> bytes, const Stamp &stamp, qint64 readAtNs);
+
+    QString m_path;
+    std::unique_ptr<Document> m_doc;
+    QByteArray m_bytes; // what the disk held when last read or written
+    Stamp m_stamp;
+    qint64 m_verifiedAtNs = 0;
+    QString m_syncFolder;
+};
+
+// The shared state of the file at path (made absolute, not resolved).
+std::shared_ptr<CachedFile> cachedFile(const QString &path);
+
+// Reads the whole file; nullopt when it cannot be read. The stamp describes what was read.
+std::optional<QByteArray> readFile(const QString &path, Stamp *stamp = nullptr);
+
+} // namespace profilefile
