@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 // The per-user store: keys with named, typed values below HKEY_CURRENT_USER, kept in one file
 // per user in the registry's export text format (see registryfile.h for where it lives).
@@ -37,6 +40,15 @@ public:
     bool ValueExists(const QString &name);
 
 private:
+    struct StoredValue
+    {
+        quint32 type;
+        QByteArray data;
+    };
+    // The value as stored now (the file is read again, so other programs' writes are seen).
+    std::optional<StoredValue> value(const QString &name) const;
+    void write(const QString &name, quint32 type, const QByteArray &data);
+
     RootKey m_root = RootKey::CurrentUser;
     bool m_open = false;
     bool m_lazyWrite = true;
