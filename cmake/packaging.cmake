@@ -1,0 +1,77 @@
+# SPDX-License-Identifier: MIT
+# Installation into the standard places and the Debian package.
+include(GNUInstallDirs)
+
+set(TARVIK_APP_ID de.orvane.tarvik_konfig)
+set(TARVIK_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/resources/desktop)
+set(TARVIK_APP_ICON ${PROJECT_SOURCE_DIR}/resources/icons/tarvik-konfig.svg)
+# Sizes the desktops look for in hicolor before they fall back to scaling the SVG.
+set(TARVIK_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# Qt's libraries live in the system's library folders; a /usr/bin program needs no run path.
+set_target_properties(tarvik-konfig PROPERTIES INSTALL_RPATH "")
+install(TARGETS tarvik-konfig RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TARVIK_DESKTOP_DIR}/${TARVIK_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TARVIK_DESKTOP_DIR}/${TARVIK_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${TARVIK_DESKTOP_DIR}/tarvik-konfig.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tarvik-konfig.xml)
+install(FILES ${TARVIK_APP_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/daten/tarvik.ini
+              ${PROJECT_SOURCE_DIR}/resources/daten/tarvik.Kasse
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik-konfig)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The fixed sizes are rendered from the SVG at build time, so the picture has one source.
+find_program(RSVG_CONVERT rsvg-convert)
+if(RSVG_CONVERT)
+    set(icon_pngs)
+    foreach(size IN LISTS TARVIK_ICON_SIZES)
+        set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/tarvik-konfig.png)
+        add_custom_command(OUTPUT ${png}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
+            COMMAND ${RSVG_CONVERT} --width=${size} --height=${size} --output=${png} ${TARVIK_APP_ICON}
+            DEPENDS ${TARVIK_APP_ICON}
+            COMMENT "Rendering the application icon at ${size} pixels"
+            VERBATIM)
+        list(APPEND icon_pngs ${png})
+        install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+    add_custom_target(tarvik_icon_pngs ALL DEPENDS ${icon_pngs})
+else()
+    message(WARNING "rsvg-convert not found (Debian package librsvg2-bin): only the scalable "
+                    "application icon is installed")
+endif()
+
+set(CPACK_PACKAGE_NAME tarvik-konfig)
+set(CPACK_PACKAGE_VENDOR Orvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor für Tarvik-Menüdateien / editor for Tarvik menu files")
+# Debian wants the long description wrapped below 80 columns; CPack keeps the line breaks.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Tarvik konfigurieren bearbeitet die Menüdateien des Programmstarters Tarvik:"
+    "Knoten und Einträge anlegen, bearbeiten, verschieben, duplizieren, exportieren"
+    "und löschen, Remotedesktop-Parameter zusammenstellen und die allgemeinen"
+    "Einstellungen des Starters pflegen. Die Dateien bleiben mit dem Starter unter"
+    "Windows verträglich."
+    "."
+    "Tarvik konfigurieren edits the menu files of the Tarvik program launcher:"
+    "create, edit, move, duplicate, export and delete nodes and entries, compose"
+    "remote-desktop parameters and maintain the launcher's general settings. The"
+    "files stay readable by the launcher on Windows.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+
+set(TARVIK_PACKAGE_MAINTAINER "Orvane" CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TARVIK_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Linked libraries are found by dpkg-shlibdeps; these are loaded at run time only: the SVG
+# plugins draw every picture, and the Qt translations give the standard dialogs their German.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+
+include(CPack)
