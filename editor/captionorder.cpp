@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "captionorder.h"
+
+#include <QTreeWidgetItem>
+
+#include <algorithm>
+
+QLocale CaptionOrder::sortLocale()
+{
+    const QLocale system;
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::German, QLocale::Germany);
+    return system;
+}
+
+CaptionOrder::CaptionOrder() : m_collator(sortLocale())
+{
+    m_collator.setCaseSensitivity(Qt::CaseSensitive);
+    m_collator.setNumericMode(false);
+    m_collator.setIgnorePunctuation(false);
+}
+
+bool CaptionOrder::lessThan(const QString &a, const QString &b) const
+{
+    return m_collator.compare(a, b) < 0;
+}
+
+void CaptionOrder::sort(std::vector<QTreeWidgetItem *> &items) const
+{
+    // Sort keys are built once per item; comparing them is far cheaper than collating the texts
+    // again for every comparison of a large node.
+    struct Keyed
+    {
+        QCollatorSortKey key;
+        QTreeWidgetItem *item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(items.size());
+    for (QTreeWidgetItem *item : items)
+        keyed.push_back({m_collator.sortKey(item->text(0)), item});
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const Keyed &a, const Keyed &b) { return a.key.compare(b.key) < 0; });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        items[i] = keyed[i].item;
+}
