@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QButtonGroup;
+
 namespace Ui {
 class Fallgemein;
 }
@@ -24,7 +26,13 @@ private:
     void Button1Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void setTabOrderOfControls();
 
     std::unique_ptr<Ui::Fallgemein> ui;
     QString m_menuFile;
+    QButtonGroup *m_sizes = nullptr;
+    QButtonGroup *m_updates = nullptr;
+    // The size as stored, written back unless the user changes the (clamped) one shown.
+    qint32 m_storedFontSize = 0;
+    bool m_fontSizeChanged = false;
 };
