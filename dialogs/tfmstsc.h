@@ -22,7 +22,8 @@ public:
     ~Tfmstsc() override;
 
     // Sets the controls from a switch line; every switch found overrides the loaded value.
-    // Throws EConvertError for a /f value that is not a whole number.
+    // Throws EConvertError for a /f value that is not a whole number; the caller then discards
+    // the dialog unshown, and since only closing stores the values, nothing is stored.
     void ReadSwitchLine(const QString &line);
 
     // The finished switch line (edparam), set when the dialog is closed with "&OK".
