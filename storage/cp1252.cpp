@@ -37,16 +37,22 @@ QString toUnicode(QByteArrayView bytes)
     return text;
 }
 
-std::optional<QByteArray> fromUnicode(QStringView text)
+bool encodeInto(QStringView text, char *out)
 {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char *out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = byteOf(text[i].unicode());
         if (b < 0)
-            return std::nullopt;
+            return false;
         out[i] = char(b);
     }
+    return true;
+}
+
+std::optional<QByteArray> fromUnicode(QStringView text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    if (!encodeInto(text, bytes.data()))
+        return std::nullopt;
     return bytes;
 }
 

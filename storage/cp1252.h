@@ -18,6 +18,9 @@ QString toUnicode(QByteArrayView bytes);
 // nullopt when the text holds a character that has no Windows-1252 byte.
 std::optional<QByteArray> fromUnicode(QStringView text);
 
+// Writes the text.size() bytes of text to out; false when a character has no byte.
+bool encodeInto(QStringView text, char *out);
+
 // The first character of text that has no Windows-1252 byte, or nullopt when all have one.
 std::optional<QChar> firstUnencodable(QStringView text);
 

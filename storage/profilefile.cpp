@@ -51,6 +51,17 @@ private:
     QVarLengthArray<char, 64> m_buffer;
 };
 
+bool equalFolded(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
+}
+
 QByteArray foldedCopy(QByteArrayView name)
 {
     QByteArray copy = name.toByteArray();
@@ -282,13 +293,15 @@ Document::Document(QByteArray bytes) : m_base(std::move(bytes))
             current->header = line;
             current->folded = keyFor(parsed.name);
         } else if (current) {
-            current->body.push_back(line);
             if (parsed.kind == Kind::Key) {
                 const QByteArray key = keyFor(parsed.name);
-                if (!current->keyIndex.contains(key))
-                    current->keyIndex.insert(key, qsizetype(current->body.size()) - 1);
-                current->lastKey = qsizetype(current->body.size()) - 1;
+                if (!current->keyIndex.contains(key)) {
+                    current->keyIndex.insert(key, qsizetype(current->body.size()));
+                    line.firstKey = true;
+                }
+                current->lastKey = qsizetype(current->body.size());
             }
+            current->body.push_back(line);
         } else {
             m_preamble.push_back(line);
         }
@@ -353,29 +366,46 @@ Document::Line *Document::lastLine()
     return m_preamble.empty() ? nullptr : &m_preamble.back();
 }
 
+qsizetype Document::sectionIndex(QByteArrayView section) const
+{
+    // Readers ask for one section many times in a row.
+    if (m_lastSection >= 0 && equalFolded(m_sections[m_lastSection].folded, section))
+        return m_lastSection;
+    const auto it = m_sectionIndex.constFind(Folded(section).key());
+    if (it == m_sectionIndex.cend())
+        return -1;
+    m_lastSection = *it;
+    return *it;
+}
+
 const Document::Section *Document::findSection(QByteArrayView section) const
 {
-    const auto it = m_sectionIndex.constFind(Folded(section).key());
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+    const qsizetype i = sectionIndex(section);
+    return i < 0 ? nullptr : &m_sections[i];
 }
 
 Document::Section *Document::findSection(QByteArrayView section)
 {
-    const auto it = m_sectionIndex.constFind(Folded(section).key());
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+    const qsizetype i = sectionIndex(section);
+    return i < 0 ? nullptr : &m_sections[i];
 }
 
 void Document::indexKeys(Section &section)
 {
     section.keyIndex.clear();
     section.lastKey = -1;
+    section.cursor = -1;
     for (qsizetype i = 0; i < qsizetype(section.body.size()); ++i) {
-        const Parsed parsed = classify(content(section.body[i]));
+        Line &line = section.body[i];
+        line.firstKey = false;
+        const Parsed parsed = classify(content(line));
         if (parsed.kind != Kind::Key)
             continue;
         const QByteArray key = keyFor(parsed.name);
-        if (!section.keyIndex.contains(key))
+        if (!section.keyIndex.contains(key)) {
             section.keyIndex.insert(key, i);
+            line.firstKey = true;
+        }
         section.lastKey = i;
     }
 }
@@ -383,6 +413,7 @@ void Document::indexKeys(Section &section)
 void Document::indexSections()
 {
     m_sectionIndex.clear();
+    m_lastSection = -1;
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
         if (!m_sectionIndex.contains(m_sections[i].folded))
             m_sectionIndex.insert(m_sections[i].folded, i);
@@ -394,9 +425,22 @@ std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArray
     const Section *s = findSection(section);
     if (!s)
         return std::nullopt;
+    // Readers mostly go through a section in file order: try the key after the last one found
+    // before the hash, whose table lies all over memory.
+    for (qsizetype i = s->cursor + 1; i <= s->lastKey && i <= s->cursor + 2; ++i) {
+        const Line &line = s->body[i];
+        if (!line.firstKey)
+            continue;
+        const Parsed parsed = classify(content(line));
+        if (!equalFolded(parsed.name, key))
+            break;
+        s->cursor = i;
+        return readValue(parsed.rawValue);
+    }
     const auto it = s->keyIndex.constFind(Folded(key).key());
     if (it == s->keyIndex.cend())
         return std::nullopt;
+    s->cursor = *it;
     return readValue(classify(content(s->body[*it])).rawValue);
 }
 
@@ -424,6 +468,7 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
         added.header = ownLine("[" + section.toByteArray() + "]" + m_eol);
         added.folded = foldedCopy(section);
         added.body.push_back(ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
+        added.body.back().firstKey = true;
         added.keyIndex.insert(foldedCopy(key), 0);
         added.lastKey = 0;
         m_sections.push_back(std::move(added));
@@ -445,14 +490,16 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
         bytes += writtenValue(value);
         bytes += text(line).sliced(lineContent.size());
         line = ownLine(std::move(bytes));
+        line.firstKey = true;
         return true;
     }
 
     // Right after the last key; every indexed key stands before it, so no index moves.
     const qsizetype pos = s->lastKey + 1;
     ensureLineEnd(pos == 0 ? s->header : s->body[pos - 1]);
-    s->body.insert(s->body.begin() + pos,
-                   ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
+    Line added = ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol);
+    added.firstKey = true;
+    s->body.insert(s->body.begin() + pos, std::move(added));
     s->keyIndex.insert(foldedCopy(key), pos);
     s->lastKey = pos;
     return true;

@@ -55,6 +55,7 @@ private:
         qsizetype off = 0;
         qsizetype len = 0;
         bool owned = false;
+        bool firstKey = false; // the key of its name that reads and writes address
     };
     struct Section
     {
@@ -63,6 +64,7 @@ private:
         std::vector<Line> body;
         QHash<QByteArray, qsizetype> keyIndex; // folded name → body index of the first key
         qsizetype lastKey = -1;
+        mutable qsizetype cursor = -1; // body index of the last key found
     };
 
     QByteArrayView text(const Line &line) const;
@@ -71,6 +73,7 @@ private:
     QByteArray keyFor(QByteArrayView name) const;
     void ensureLineEnd(Line &line);
     Line *lastLine();
+    qsizetype sectionIndex(QByteArrayView section) const;
     const Section *findSection(QByteArrayView section) const;
     Section *findSection(QByteArrayView section);
     void indexKeys(Section &section);
@@ -82,6 +85,7 @@ private:
     std::vector<Line> m_preamble; // lines before the first header
     std::vector<Section> m_sections;
     QHash<QByteArray, qsizetype> m_sectionIndex; // folded name → first section
+    mutable qsizetype m_lastSection = -1;        // the section found last, from m_sectionIndex
 };
 
 // The stat data that tells whether a file changed since it was read.

@@ -6,7 +6,26 @@
 #include "exception.h"
 #include "profilefile.h"
 
+#include <QVarLengthArray>
+
 namespace {
+
+// A section or key name for a lookup, encoded on the stack: reading every key of a menu then
+// allocates nothing but the values it returns.
+class Name
+{
+public:
+    explicit Name(QStringView text) : m_bytes(text.size())
+    {
+        m_valid = cp1252::encodeInto(text, m_bytes.data());
+    }
+    explicit operator bool() const { return m_valid; }
+    QByteArrayView operator*() const { return QByteArrayView(m_bytes.constData(), m_bytes.size()); }
+
+private:
+    QVarLengthArray<char, 64> m_bytes;
+    bool m_valid = false;
+};
 
 QString cannotWrite(const QString &path)
 {
@@ -153,8 +172,8 @@ void TIniFile::change(const std::function<bool(profilefile::Document &)> &apply)
 
 QString TIniFile::ReadString(const QString &section, const QString &ident, const QString &def)
 {
-    const auto s = cp1252::fromUnicode(section);
-    const auto k = cp1252::fromUnicode(ident);
+    const Name s(section);
+    const Name k(ident);
     if (!s || !k)
         return def;
     const auto value = document().value(*s, *k);
@@ -172,7 +191,7 @@ void TIniFile::WriteString(const QString &section, const QString &ident, const Q
 void TIniFile::ReadSection(const QString &section, QStringList &strings)
 {
     strings.clear();
-    const auto s = cp1252::fromUnicode(section);
+    const Name s(section);
     if (!s)
         return;
     for (const QByteArrayView name : document().keys(*s))
@@ -190,7 +209,7 @@ void TIniFile::ReadSectionValues(const QString &section, QStringList &strings)
 
 void TIniFile::EraseSection(const QString &section)
 {
-    const auto s = cp1252::fromUnicode(section);
+    const Name s(section);
     if (!s)
         return; // no such section can stand in the file
     change([&](profilefile::Document &doc) { return doc.removeSection(*s); });
@@ -198,8 +217,8 @@ void TIniFile::EraseSection(const QString &section)
 
 void TIniFile::DeleteKey(const QString &section, const QString &ident)
 {
-    const auto s = cp1252::fromUnicode(section);
-    const auto k = cp1252::fromUnicode(ident);
+    const Name s(section);
+    const Name k(ident);
     if (!s || !k)
         return;
     try {
@@ -217,8 +236,8 @@ void TIniFile::UpdateFile()
 
 bool TIniFile::ValueExists(const QString &section, const QString &ident)
 {
-    const auto s = cp1252::fromUnicode(section);
-    const auto k = cp1252::fromUnicode(ident);
+    const Name s(section);
+    const Name k(ident);
     return s && k && document().value(*s, *k).has_value();
 }
 

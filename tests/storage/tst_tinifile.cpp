@@ -134,6 +134,7 @@ private Q_SLOTS:
     void unwritable_data();
     void unwritable();
     void unreadableFileIsNotOverwritten();
+    void lockedFolderRewritesInPlace();
     void symlinkStaysLink();
     void permissionsKept();
     void externalChangesNoticed_data();
@@ -687,6 +688,26 @@ void TestTIniFile::unreadableFileIsNotOverwritten()
     QVERIFY_THROWS_EXCEPTION(EIniFileException, ini.WriteString("A", "x", "1"));
     QVERIFY(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(readBytes(path()), original);
+}
+
+void TestTIniFile::lockedFolderRewritesInPlace()
+{
+    if (::geteuid() == 0)
+        QSKIP("the superuser creates files in any folder");
+    QVERIFY(QDir(m_dir->path()).mkdir("fest"));
+    const QString file = path(QStringLiteral("fest/menu.ini"));
+    writeBytes(file, "[A]\r\nRoot=Start\r\n");
+    const auto inode = fileId(file).inode;
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("fest")),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadUser |
+                                      QFile::ExeUser));
+    TIniFile(file).WriteString("A", "Root", "Neu");
+    TIniFile(file).DeleteKey("A", "Root");
+    TIniFile(file).WriteString("A", "x", "1");
+    QCOMPARE(readBytes(file), QByteArray("[A]\r\nx=1\r\n"));
+    QCOMPARE(fileId(file).inode, inode);
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("fest")),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 void TestTIniFile::symlinkStaysLink()
