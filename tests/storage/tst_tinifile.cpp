@@ -698,9 +698,9 @@ void TestTIniFile::lockedFolderRewritesInPlace()
     const QString file = path(QStringLiteral("fest/menu.ini"));
     writeBytes(file, "[A]\r\nRoot=Start\r\n");
     const auto inode = fileId(file).inode;
-    QVERIFY(QFile::setPermissions(path(QStringLiteral("fest")),
-                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadUser |
-                                      QFile::ExeUser));
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("fest")), QFile::ReadOwner | QFile::ExeOwner |
+                                                                    QFile::ReadUser |
+                                                                    QFile::ExeUser));
     TIniFile(file).WriteString("A", "Root", "Neu");
     TIniFile(file).DeleteKey("A", "Root");
     TIniFile(file).WriteString("A", "x", "1");
