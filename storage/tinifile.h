@@ -13,7 +13,7 @@ class Document;
 } // namespace profilefile
 
 // Access to one profile (INI) file by path. Every operation goes to the file at once; objects
-// are short-lived and hold nothing but the path. Texts are Unicode here and Windows-1252 on disk.
+// are short-lived. Texts are Unicode here and Windows-1252 on disk. GUI thread only.
 class TCustomIniFile
 {
 public:
@@ -49,6 +49,9 @@ private:
     QString m_fileName;
 };
 
+// Writes refuse (EIniFileException, nothing written) text the launcher could not read back as
+// written: line breaks, NUL, characters outside Windows-1252, section names with "]" and key
+// names with "=", a leading ";" or "[", and names with blanks at either end.
 class TIniFile : public TCustomIniFile
 {
 public:
@@ -69,7 +72,8 @@ public:
     // EndUpdate. That keeps a command's writes all-or-nothing and makes commands that write
     // thousands of keys cost one file write. EndUpdate raises EIniFileException when the file
     // cannot be written; the pending changes are then dropped and the file keeps its content.
-    // An object released inside an update drops its pending changes the same way.
+    // An object released inside an update drops its pending changes the same way. Writes through
+    // other objects on the same path while an update is open join it.
     void BeginUpdate();
     void EndUpdate();
 
