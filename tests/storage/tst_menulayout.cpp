@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+#include <QTest>
+
+#include "cp1252.h"
+#include "menulayout.h"
+#include "mtools.h"
+
+namespace {
+
+// Bytes 0x00..0xFF over and over, so every Windows-1252 byte (0x80..0xFF included) is scrambled.
+QString allBytesText(int length)
+{
+    QByteArray bytes;
+    for (int i = 0; i < length; ++i)
+        bytes.append(char((i * 7 + 0x80) & 0xFF));
+    return cp1252::toUnicode(bytes);
+}
+
+} // namespace
+
+class TestMenuLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tscPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("tsc");
+        QTest::newRow("lower") << "?tsc" << true;
+        QTest::newRow("upper") << "?TSC" << true;
+        QTest::newRow("mixed") << "?tSc" << true;
+        QTest::newRow("leading blank") << " ?tsc" << false;
+        QTest::newRow("trailing blank") << "?tsc " << false;
+        QTest::newRow("no marker") << "tsc" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("program") << "C:\\Windows\\notepad.exe" << false;
+        // Full Unicode upper-casing turns the long s into "S".
+        QTest::newRow("long s") << QString::fromUtf8("?t\u017Fc") << false;
+    }
+    void tscPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, tsc);
+        QCOMPARE(menufile::isTscPath(path), tsc);
+    }
+
+    void scrambleKnownValues_data()
+    {
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("scrambled");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("ascii") << "abc"
+                               << "zyx";
+        // The XOR works on the byte, not on the code point: 0x80 is the euro sign, 0x9B is U+203A.
+        QTest::newRow("euro") << QString::fromUtf8("\u20AC") << QString::fromUtf8("\u203A");
+        QTest::newRow("undefined byte") << QString(QChar(0x81)) << QString::fromUtf8("\u0161");
+        QTest::newRow("umlaut") << QString::fromUtf8("\u00FC") << QString::fromUtf8("\u00E7");
+        QTest::newRow("ampersand gives equals") << "&"
+                                                << "=";
+    }
+    void scrambleKnownValues()
+    {
+        QFETCH(QString, plain);
+        QFETCH(QString, scrambled);
+        QCOMPARE(menufile::ScrambleParams(plain), scrambled);
+        QCOMPARE(menufile::ScrambleParams(scrambled), plain);
+    }
+
+    void scrambleLengths_data()
+    {
+        QTest::addColumn<int>("length");
+        for (int length : {0, 1, 255, 256, 257, 300, 511, 512})
+            QTest::addRow("%d", length) << length;
+    }
+    void scrambleLengths()
+    {
+        QFETCH(int, length);
+        const QString plain = allBytesText(length);
+        const QString scrambled = menufile::ScrambleParams(plain);
+        QCOMPARE(menufile::ScrambleParams(scrambled), plain);
+
+        const QByteArray in = *cp1252::fromUnicode(plain);
+        const std::optional<QByteArray> out = cp1252::fromUnicode(scrambled);
+        QVERIFY(out);
+        QCOMPARE(out->size(), in.size());
+        const int changed = length % 256;
+        for (int i = 0; i < length; ++i) {
+            const char expected = i < changed ? char(in.at(i) ^ 0x1B) : in.at(i);
+            QVERIFY2(out->at(i) == expected, qPrintable(QStringLiteral("byte %1").arg(i)));
+        }
+    }
+
+    void scrambleUnencodableLeftAlone()
+    {
+        const QString text = QString::fromUtf8("abc\u4E2D");
+        QCOMPARE(menufile::ScrambleParams(text), text);
+    }
+
+    void nodeLetters()
+    {
+        const QStringList &letters = menufile::nodeLetters();
+        QCOMPARE(letters.size(), 28);
+        QCOMPARE(letters.first(), QStringLiteral("A"));
+        QCOMPARE(letters.last(), QStringLiteral("\\"));
+        for (int i = 0; i < letters.size(); ++i) {
+            QCOMPARE(letters.at(i).size(), 1);
+            // The launcher reads consecutive codes, so any skipped code would hide what follows.
+            QCOMPARE(letters.at(i).at(0).unicode(), char16_t(u'A' + i));
+            QCOMPARE(menufile::nodeLetterIndex(letters.at(i)), i);
+            // Would not survive in a section header, or would address another node.
+            QVERIFY(letters.at(i) != QStringLiteral("]"));
+            QVERIFY(letters.at(i).toUpper() == letters.at(i));
+        }
+        QCOMPARE(menufile::nodeLetterIndex(QStringLiteral("]")), -1);
+        QCOMPARE(menufile::nodeLetterIndex(QStringLiteral("a")), -1);
+        QCOMPARE(menufile::nodeLetterIndex(QStringLiteral("Config")), -1);
+    }
+
+    void removeSpaces_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("example") << " a b  c "
+                                 << "abc";
+        QTest::newRow("no blanks") << "MeineTools"
+                                   << "MeineTools";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("only blanks") << QString(300, u' ') << "";
+        QTest::newRow("tab and no-break space stay")
+            << QString::fromUtf8("a\tb\u00A0c") << QString::fromUtf8("a\tb\u00A0c");
+        QTest::newRow("255 without blank") << QString(255, u'x') << QString(255, u'x');
+        QTest::newRow("blanks past 256")
+            << QString(280, u'x') + QStringLiteral(" y ") << QString(280, u'x') + u'y';
+        QTest::newRow("long mixed")
+            << QStringLiteral("a b ").repeated(200) << QStringLiteral("ab").repeated(200);
+    }
+    void removeSpaces()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(RemoveSpaces(text), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMenuLayout)
+#include "tst_menulayout.moc"
