@@ -20,6 +20,8 @@
 #include "menulayout.h"
 #include "messages.h"
 #include "modalrunner.h"
+#include "tfallgemein.h"
+#include "tfmstsc.h"
 #include "tinifile.h"
 #include "treeitem.h"
 #include "versioninfo.h"
@@ -519,9 +521,8 @@ void Tfmain::Splitter1Moved()
 
 void Tfmain::ToolButton1Click()
 {
-    // Placeholder until the general settings dialog exists.
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Allgemeine Einstellungen"));
+    // A new dialog each time, filled afresh from the file; the tree is not reloaded afterwards.
+    TFallgemein dialog(m_aktDatei, this);
     ModalRunner::current().exec(dialog);
 }
 
@@ -771,8 +772,14 @@ void Tfmain::btTSCClick()
 {
     if (refuseEmptyPanel())
         return;
-    // Placeholder until the remote-desktop dialog exists.
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Terminalserver-Client einrichten"));
-    ModalRunner::current().exec(dialog);
+    Tfmstsc dialog(this);
+    // Only a remote-desktop entry's parameters are a switch line worth reading back. A line that
+    // cannot be read ends the command here, before the dialog shows or stores anything.
+    if (menufile::isTscPath(ui->pfad->text()))
+        dialog.ReadSwitchLine(ui->param->text());
+    if (ModalRunner::current().exec(dialog) != QDialog::Accepted)
+        return;
+    ui->param->setText(dialog.switchLine());
+    ui->pfad->setText(menufile::kTscMarker);
+    EsaveClick();
 }

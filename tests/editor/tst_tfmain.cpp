@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +125,7 @@ class TestTfmain : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
 
     void startResolvesMenuFile_data();
@@ -165,6 +167,7 @@ private Q_SLOTS:
     void exportNode();
     void exportRefusesExistingFile();
     void generalSettingsOpensDialog();
+    void remoteDesktopParameters();
     void versionBox();
 
     void controlsAreNamedAndReachable();
@@ -178,6 +181,13 @@ private:
     QString m_program;
     QString m_menu;
 };
+
+void TestTfmain::initTestCase()
+{
+    // The remote-desktop dialog starts from the values of its last use; start without any.
+    QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/tarvik-konfig"))
+        .removeRecursively();
+}
 
 void TestTfmain::init()
 {
@@ -832,13 +842,59 @@ void TestTfmain::generalSettingsOpensDialog()
 {
     makeProgramDir();
     auto w = start();
+    clickItem(*w, QStringLiteral("Post"));
     ScriptedRunner runner;
     runner.then(ScriptedRunner::reject()).then(ScriptedRunner::reject());
     trigger(*w, "ToolButton1");
     trigger(*w, "itelbearbeiten1");
     QCOMPARE(runner.shown().size(), size_t(2));
-    QCOMPARE(runner.shown()[0].title, QStringLiteral("Allgemeine Einstellungen"));
-    QCOMPARE(runner.shown()[1].title, QStringLiteral("Allgemeine Einstellungen"));
+    for (const ScriptedRunner::Shown &shown : runner.shown()) {
+        QCOMPARE(shown.className, QStringLiteral("TFallgemein"));
+        QCOMPARE(shown.title, QStringLiteral("Allgemeine Einstellungen"));
+    }
+    // The tree is not reloaded afterwards, so the panel still shows the entry.
+    QCOMPARE(field(*w, "Name"), QStringLiteral("Post"));
+}
+
+void TestTfmain::remoteDesktopParameters()
+{
+    const QByteArray menu = crlf({"[A]", "Root=n", "0b=ts", "0d=?TsC", "0p=/H:alt /f:2", "0v=0",
+                                  "0dc=0", "1b=prog", "1d=p.exe", "1p=/f:x", "1v=0", "1dc=0",
+                                  "2b=kaputt", "2d=?tsc", "2p=/f:x", "2v=0", "2dc=0"});
+    makeProgramDir(menu);
+    auto w = start();
+    ScriptedRunner runner;
+
+    // A remote-desktop entry: its switch line fills the dialog; OK stores the new line.
+    clickItem(*w, QStringLiteral("ts"));
+    QString hostShown;
+    runner.then([&hostShown](QDialog &dialog) {
+        auto *host = dialog.findChild<QLineEdit *>(QStringLiteral("Host"));
+        hostShown = host->text();
+        host->setText(QStringLiteral("neu"));
+        dialog.findChild<QPushButton *>(QStringLiteral("connectbutton"))->click();
+        return dialog.result();
+    });
+    w->findChild<QToolButton *>(QStringLiteral("btTSC"))->click();
+    QCOMPARE(hostShown, QStringLiteral("alt"));
+    QVERIFY(readBytes(m_menu).contains("0b=ts\r\n0d=?tsc\r\n0p=/H:neu /f:2\r\n"));
+
+    // Another program: the parameters are not read, and cancelling changes nothing.
+    clickItem(*w, QStringLiteral("prog"));
+    const QByteArray before = readBytes(m_menu);
+    runner.then(ScriptedRunner::reject());
+    w->findChild<QToolButton *>(QStringLiteral("btTSC"))->click();
+    QCOMPARE(readBytes(m_menu), before);
+    QCOMPARE(field(*w, "pfad"), QStringLiteral("p.exe"));
+
+    // A colour depth that is no number stops the command before the dialog shows.
+    clickItem(*w, QStringLiteral("kaputt"));
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    w->findChild<QToolButton *>(QStringLiteral("btTSC"))->click();
+    QCOMPARE(runner.shown().size(), size_t(3));
+    QCOMPARE(runner.shown().back().text, QStringLiteral("'x' ist kein gültiger Integerwert."));
+    QCOMPARE(readBytes(m_menu), before);
+    QCOMPARE(runner.unexpected(), 0);
 }
 
 void TestTfmain::versionBox()
