@@ -55,7 +55,8 @@ XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb "
 app=$!
 
 main_window() { xdotool search --onlyvisible --name "^$title \\(" 2>/dev/null | head -n 1; }
-within 300 test -n "$(main_window)" || fail "no main window within 30 s"
+main_window_shown() { [[ -n $(main_window) ]]; }
+within 300 main_window_shown || fail "no main window within 30 s"
 win=$(main_window)
 caption=$(xdotool getwindowname "$win")
 [[ $caption == "$title ($menu)" ]] || fail "caption '$caption', expected '$title ($menu)'"
