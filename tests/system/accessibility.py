@@ -1,0 +1,305 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+"""Drives the real program the way a screen reader or keyboard user does: through the
+accessibility interface (AT-SPI) and the keyboard, on a copy of the sample menu under Xvfb.
+It creates a node and an entry in it, edits and saves the entry, and checks the file on disk.
+
+Run inside a private D-Bus session:
+    dbus-run-session -- /usr/bin/python3 accessibility.py <program> <sample folder> <scratch dir>
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+TITLE = "Tarvik konfigurieren"
+NODE = "0 Testknoten"  # sorts first, so every reload shows it in the panel
+ENTRY = "Notizblock für alle"
+EDITED = "Notizblock für Gäste"
+PROGRAM = r"C:\Windows\notepad.exe"
+PARAMS = "-x /y"
+
+
+class Failure(Exception):
+    pass
+
+
+def scrambled(text):
+    count = len(text) % 256
+    return "".join(chr(ord(c) ^ 0x1B) for c in text[:count]) + text[count:]
+
+
+def read_menu(path):
+    """Sections of a menu file as {name: [(key, value), ...]}, in file order."""
+    sections = {}
+    current = None
+    with open(path, "rb") as f:
+        text = f.read().decode("cp1252")
+    for line in text.splitlines():
+        if line.startswith("[") and line.rstrip().endswith("]"):
+            current = sections.setdefault(line.strip()[1:-1], [])
+        elif current is not None and "=" in line and not line.startswith(";"):
+            key, value = line.split("=", 1)
+            current.append((key, value))
+    return sections
+
+
+def wait_for(what, probe, timeout=15.0):
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            result = probe()
+        except Exception:  # the accessible tree changes under us while the program reloads
+            result = None
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(0.1)
+
+
+def children(acc):
+    for i in range(acc.childCount):
+        child = acc.getChildAtIndex(i)
+        if child is not None:
+            yield child
+
+
+def find_all(root, role, name=None):
+    found = []
+    stack = [root]
+    while stack:
+        acc = stack.pop()
+        if acc.getRoleName() == role and (name is None or acc.name == name):
+            found.append(acc)
+        stack.extend(reversed(list(children(acc))))
+    return found
+
+
+def find(root, role, name=None):
+    matches = find_all(root, role, name)
+    return matches[0] if matches else None
+
+
+def text_of(acc):
+    text = acc.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def set_text(acc, value):
+    acc.queryEditableText().setTextContents(value)
+    if text_of(acc) != value:
+        raise Failure(f"field '{acc.name}' holds '{text_of(acc)}' after setting '{value}'")
+
+
+def is_checked(acc):
+    return acc.getState().contains(pyatspi.STATE_CHECKED)
+
+
+def press(acc):
+    action = acc.queryAction()
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    for wanted in ("press", "toggle", "click"):
+        if wanted in names:
+            action.doAction(names.index(wanted))
+            return
+    raise Failure(f"'{acc.name}' offers no press action: {names}")
+
+
+class Session:
+    def __init__(self, program, work):
+        self.program = program
+        self.work = work
+        self.xvfb = None
+        self.app = None
+        self.display = None
+
+    def start(self, menu):
+        display_file = os.path.join(self.work, "display")
+        with open(display_file, "w") as out:
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "1280x1024x24",
+                 "-nolisten", "tcp"], pass_fds=(out.fileno(),), stderr=subprocess.DEVNULL)
+        number = wait_for("Xvfb", lambda: open(display_file).read().strip())
+        self.display = f":{number}"
+        os.environ["DISPLAY"] = self.display
+        # The accessibility bus comes up before the program, so it registers at once.
+        pyatspi.Registry.getDesktop(0)
+        runtime = os.path.join(self.work, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   XDG_CONFIG_HOME=os.path.join(self.work, "config"), XDG_RUNTIME_DIR=runtime)
+        self.log = open(os.path.join(self.work, "program.log"), "w")
+        self.app = subprocess.Popen([self.program, menu], env=env, stdout=self.log,
+                                    stderr=subprocess.STDOUT)
+
+    def application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for app in children(desktop):
+            if app.name == os.path.basename(self.program):
+                return app
+        return None
+
+    def frame(self, caption):
+        app = self.application()
+        return find(app, "frame", caption) if app else None
+
+    def dialog(self, caption):
+        app = self.application()
+        return find(app, "dialog", caption) if app else None
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], check=True, capture_output=True,
+                              text=True).stdout
+
+    def keys(self, window_name, *keys):
+        """Types keys into the top-level window of that caption, after giving it the focus."""
+        pattern = "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in window_name)
+        window = self.xdotool("search", "--onlyvisible", "--name", f"^{pattern}$").split()[0]
+        self.xdotool("windowfocus", "--sync", window)
+        for key in keys:
+            self.xdotool("key", "--clearmodifiers", key)
+
+    def click(self, acc):
+        x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.xdotool("mousemove", "--sync", str(x + w // 2), str(y + h // 2), "click", "1")
+
+    def screenshot(self, name):
+        path = os.path.join(self.work, name + ".png")
+        subprocess.run(["import", "-window", "root", path], check=False)
+        return path
+
+    def stop(self):
+        for proc in (self.app, self.xvfb):
+            if proc and proc.poll() is None:
+                proc.terminate()
+                try:
+                    proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+
+
+def run(session, menu, original):
+    caption = f"{TITLE} ({menu})"
+    main = wait_for("the main window", lambda: session.frame(caption), timeout=30)
+    panel = wait_for("the editor panel", lambda: find(main, "panel"))
+    tree = find(main, "tree", "Menübaum")
+    if tree is None:
+        raise Failure("no tree named 'Menübaum'")
+    fields = {name: find(panel, "text", name)
+              for name in ("Name", "Programm", "Parameter", "Abschnitt", "Kennung")}
+    missing = [name for name, acc in fields.items() if acc is None]
+    if missing:
+        raise Failure(f"panel fields without accessible name: {missing}")
+    session.screenshot("main-window")
+
+    def panel_shows(section, ident):
+        return panel.name == f"Bearbeiten [{section}|{ident}]"
+
+    def tree_has(name):
+        return find(tree, "table cell", name)
+
+    # A new node through the keyboard: menu "Bearbeiten", item "Knoten anlegen".
+    session.keys(caption, "alt+b", "k")
+    box = wait_for("the input box", lambda: session.dialog("Neue Überschrift eingeben"))
+    if find(box, "label", "Beschriftung:") is None:
+        raise Failure("the input box has no prompt 'Beschriftung:'")
+    set_text(wait_for("the input field", lambda: find(box, "text")), NODE)
+    session.screenshot("input-box")
+    press(wait_for("button OK", lambda: find(box, "push button", "OK")))
+    wait_for("the new node in the tree", lambda: tree_has(NODE))
+    new_letter = chr(ord("A") + sum(1 for s in original if len(s) == 1))
+    wait_for("the new node in the panel", lambda: panel_shows(new_letter, "-"))
+
+    # An entry in it: "Eintrag anlegen" readies the panel, the save writes it.
+    session.keys(caption, "alt+b", "e")
+    wait_for("a prepared entry", lambda: text_of(fields["Kennung"]) == "0")
+    if text_of(fields["Name"]):
+        raise Failure("the prepared entry keeps the node's caption")
+    set_text(fields["Name"], ENTRY)
+    set_text(fields["Programm"], PROGRAM)
+    set_text(fields["Parameter"], PARAMS)
+    session.keys(caption, "alt+b", "s")
+    wait_for("the new entry in the tree", lambda: tree_has(ENTRY))
+
+    # Edit it: the panel follows mouse clicks only, so the entry is clicked.
+    session.click(tree_has(ENTRY))
+    wait_for("the entry in the panel", lambda: panel_shows(new_letter, "0"))
+    if text_of(fields["Programm"]) != PROGRAM or text_of(fields["Parameter"]) != PARAMS:
+        raise Failure("the panel does not show the saved entry")
+    set_text(fields["Name"], EDITED)
+    encrypt = find(panel, "check box", "Parameter verschlüsseln")
+    press(encrypt)
+    wait_for("the ticked check box", lambda: is_checked(encrypt))
+    toolbar = find(main, "tool bar")
+    press(find(toolbar, "push button", "Speichern"))
+    wait_for("the edited entry in the tree", lambda: tree_has(EDITED))
+    if tree_has(ENTRY):
+        raise Failure("the entry's old caption is still in the tree")
+    session.screenshot("after-save")
+
+    session.keys(caption, "alt+F4")
+    try:
+        status = session.app.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise Failure("Alt+F4 did not end the program")
+    if status != 0:
+        raise Failure(f"the program ended with status {status}")
+
+
+def check_file(menu, original):
+    result = read_menu(menu)
+    new_sections = [name for name in result if name not in original]
+    for name, keys in original.items():
+        if result.get(name) != keys:
+            raise Failure(f"section [{name}] changed: {result.get(name)}")
+    expected_letter = chr(ord("A") + sum(1 for s in original if len(s) == 1))
+    if new_sections != [expected_letter]:
+        raise Failure(f"new sections {new_sections}, expected [{expected_letter}]")
+    expected = {"Root": NODE, "0b": EDITED, "0d": PROGRAM, "0v": "1",
+                "0p": scrambled(PARAMS), "0dc": "0"}
+    written = dict(result[expected_letter])
+    if written != expected or len(result[expected_letter]) != len(expected):
+        raise Failure(f"section [{expected_letter}] holds {result[expected_letter]}, "
+                      f"expected {expected}")
+    with open(menu, "rb") as f:
+        if EDITED.encode("cp1252") not in f.read():
+            raise Failure("the caption is not stored in Windows-1252")
+
+
+def main():
+    program, samples, work = sys.argv[1:4]
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(os.path.join(work, "menu"))
+    for name in ("tarvik.ini", "tarvik.Kasse"):
+        shutil.copy(os.path.join(samples, name), os.path.join(work, "menu", name))
+    menu = os.path.join(work, "menu", "tarvik.ini")
+    original = read_menu(menu)
+
+    session = Session(program, work)
+    try:
+        session.start(menu)
+        run(session, menu, original)
+        check_file(menu, original)
+    except Exception as error:  # AT-SPI errors too: every one fails the test with its evidence
+        shot = session.screenshot("failure") if session.display else None
+        print(f"FAIL: {error}", file=sys.stderr)
+        if shot:
+            print(f"screenshot: {shot}", file=sys.stderr)
+        with open(os.path.join(work, "program.log")) as log:
+            output = log.read()
+        if output:
+            print("program output:\n" + output, file=sys.stderr)
+        return 1
+    finally:
+        session.stop()
+    print("accessibility: all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
