@@ -144,6 +144,13 @@ class Session:
                 return app
         return None
 
+    def window(self, caption):
+        """A top-level window of the program: main window, dialog or message box."""
+        app = self.application()
+        if app is None:
+            return None
+        return next((w for w in children(app) if w.name == caption), None)
+
     def frame(self, caption):
         app = self.application()
         return find(app, "frame", caption) if app else None
@@ -156,11 +163,13 @@ class Session:
         return subprocess.run(["xdotool", *args], check=True, capture_output=True,
                               text=True).stdout
 
-    def keys(self, window_name, *keys):
+    def x_window(self, caption):
+        pattern = "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in caption)
+        return self.xdotool("search", "--onlyvisible", "--name", f"^{pattern}$").split()[0]
+
+    def keys(self, caption, *keys):
         """Types keys into the top-level window of that caption, after giving it the focus."""
-        pattern = "".join("\\" + c if c in ".[]()*+?{}|^$\\" else c for c in window_name)
-        window = self.xdotool("search", "--onlyvisible", "--name", f"^{pattern}$").split()[0]
-        self.xdotool("windowfocus", "--sync", window)
+        self.xdotool("windowfocus", "--sync", self.x_window(caption))
         for key in keys:
             self.xdotool("key", "--clearmodifiers", key)
 
@@ -168,9 +177,11 @@ class Session:
         x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         self.xdotool("mousemove", "--sync", str(x + w // 2), str(y + h // 2), "click", "1")
 
-    def screenshot(self, name):
+    def screenshot(self, name, caption=None):
+        """The whole screen, or the one window of that caption."""
         path = os.path.join(self.work, name + ".png")
-        subprocess.run(["import", "-window", "root", path], check=False)
+        window = self.x_window(caption) if caption else "root"
+        subprocess.run(["import", "-window", window, path], check=False)
         return path
 
     def stop(self):
@@ -181,6 +192,31 @@ class Session:
                     proc.wait(timeout=5)
                 except subprocess.TimeoutExpired:
                     proc.kill()
+
+
+def open_and_leave(session, caption, start, name, leave_key):
+    """Opens a dialog, pictures it and leaves it again with the given key."""
+    start()
+    wait_for(f"the window '{name}'", lambda: session.window(name))
+    time.sleep(0.3)  # first paint
+    session.screenshot(name.lower().replace(" ", "-"), name)
+    session.keys(name, leave_key)
+    wait_for(f"the window '{name}' to close", lambda: session.window(name) is None)
+
+
+def tour_dialogs(session, caption, panel, tree):
+    """Every dialog opens from the main window and can be left without touching the file."""
+    open_and_leave(session, caption, lambda: session.keys(caption, "alt+h", "v"),
+                   "Information", "Return")
+    open_and_leave(session, caption, lambda: session.keys(caption, "alt+b", "t"),
+                   "Allgemeine Einstellungen", "Escape")
+    session.click(wait_for("a remote-desktop entry", lambda: find(tree, "table cell",
+                                                                   "Buchhaltung (TS01)")))
+    wait_for("the entry in the panel", lambda: panel.name.endswith("|0]"))
+    # Clicked, not pressed through AT-SPI: that call would wait for the modal dialog to end.
+    tsc = find(panel, "push button", "Terminalserver-Client einrichten")
+    open_and_leave(session, caption, lambda: session.click(tsc),
+                   "Terminalserver-Client einrichten", "Escape")
 
 
 def run(session, menu, original):
@@ -195,7 +231,15 @@ def run(session, menu, original):
     missing = [name for name, acc in fields.items() if acc is None]
     if missing:
         raise Failure(f"panel fields without accessible name: {missing}")
-    session.screenshot("main-window")
+    time.sleep(0.3)  # first paint
+    session.screenshot("main-window", caption)
+
+    with open(menu, "rb") as f:
+        before = f.read()
+    tour_dialogs(session, caption, panel, tree)
+    with open(menu, "rb") as f:
+        if f.read() != before:
+            raise Failure("opening and leaving the dialogs changed the menu file")
 
     def panel_shows(section, ident):
         return panel.name == f"Bearbeiten [{section}|{ident}]"
@@ -209,7 +253,7 @@ def run(session, menu, original):
     if find(box, "label", "Beschriftung:") is None:
         raise Failure("the input box has no prompt 'Beschriftung:'")
     set_text(wait_for("the input field", lambda: find(box, "text")), NODE)
-    session.screenshot("input-box")
+    session.screenshot("neue-überschrift-eingeben", "Neue Überschrift eingeben")
     press(wait_for("button OK", lambda: find(box, "push button", "OK")))
     wait_for("the new node in the tree", lambda: tree_has(NODE))
     new_letter = chr(ord("A") + sum(1 for s in original if len(s) == 1))
@@ -240,7 +284,7 @@ def run(session, menu, original):
     wait_for("the edited entry in the tree", lambda: tree_has(EDITED))
     if tree_has(ENTRY):
         raise Failure("the entry's old caption is still in the tree")
-    session.screenshot("after-save")
+    session.screenshot("main-window-edited", caption)
 
     session.keys(caption, "alt+F4")
     try:
