@@ -197,6 +197,11 @@ void Tfmain::setUpToolBar()
     separator("ToolButton5");
     bar->addAction(ui->ToolButton1);
 
+    for (QAction *action : ui->Bearbeiten1->actions()) {
+        if (action->isSeparator())
+            action->setObjectName(QStringLiteral("N1"));
+    }
+
     auto *menuAnlegen = new QMenu(this);
     menuAnlegen->setObjectName(QStringLiteral("MenuAnlegen"));
     menuAnlegen->addAction(ui->Knotenanlegen1);
@@ -412,6 +417,9 @@ void Tfmain::TreeClick()
     ui->pfad->setText(daten.path);
     ui->param->setText(daten.parameters);
     ui->Name->setText(daten.caption);
+    // Long paths show from their beginning, where the folder names tell them apart.
+    for (QLineEdit *edit : {ui->pfad, ui->param, ui->Name})
+        edit->setCursorPosition(0);
     ui->encrypt->setChecked(daten.scrambled);
     ui->klappCheck->setChecked(daten.expand);
     ui->NichtSchliessen->setChecked(daten.keepOpen);

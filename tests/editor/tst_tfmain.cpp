@@ -400,6 +400,11 @@ void TestTfmain::keyboardSelectionKeepsPanel()
     QTest::keyClick(tree, Qt::Key_Up);
     QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Büro"));
     QCOMPARE(field(*w, "Name"), QStringLiteral("Textverarbeitung"));
+    // A right click selects the item under the mouse but shows nothing either.
+    QTreeWidgetItem *post = tree->findItems(QStringLiteral("Post"), Qt::MatchRecursive).first();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(post).center());
+    QCOMPARE(tree->selectedItems(), QList<QTreeWidgetItem *>{post});
+    QCOMPARE(field(*w, "Name"), QStringLiteral("Textverarbeitung"));
 
     // The save still writes the entry that was clicked.
     setField(*w, "Name", QStringLiteral("Writer"));
