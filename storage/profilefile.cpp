@@ -118,9 +118,7 @@ Stamp stampOf(const struct stat &st)
 
 Stamp statPath(const QByteArray &native)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(native.constData(), &st) != 0)
         return {};
     return stampOf(st);
@@ -178,9 +176,7 @@ bool writeInPlace(const QByteArray &native, const QByteArray &bytes)
 bool writeAtomically(const QString &target, const QByteArray &bytes)
 {
     const QByteArray native = QFile::encodeName(target);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const bool exists = ::stat(native.constData(), &st) == 0;
     if (exists) {
         // No write bits at all is the read-only attribute of the launcher's platform; it holds
@@ -564,16 +560,17 @@ std::optional<QByteArray> readFile(const QString &path, Stamp *stamp)
         st = statPath(native);
         return std::nullopt;
     }
-    struct stat info
-    {
-    };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (::fstat(fd, &info) == 0)
-            st = stampOf(info);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0) {
         ::close(fd);
+        st = statPath(native);
         return std::nullopt;
     }
     st = stampOf(info);
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     QByteArray bytes;
     bytes.resize(info.st_size);
     qsizetype got = 0;

@@ -94,9 +94,7 @@ struct FileId
 
 FileId fileId(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     return {st.st_ino, qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
@@ -483,6 +481,9 @@ void TestTIniFile::edits_data()
     QTest::newRow("first of duplicates changed")
         << QByteArray("[A]\r\nx=1\r\n[A]\r\nx=2\r\n") << "write a X 3"
         << QByteArray("[A]\r\nx=3\r\n[A]\r\nx=2\r\n");
+    QTest::newRow("new key into first copy")
+        << QByteArray("[A]\r\nx=1\r\n[a]\r\ny=2\r\n") << "write a z 3"
+        << QByteArray("[A]\r\nx=1\r\nz=3\r\n[a]\r\ny=2\r\n");
     QTest::newRow("key into section without keys")
         << QByteArray("[A]\r\n; c\r\n[B]\r\n") << "write A k v"
         << QByteArray("[A]\r\nk=v\r\n; c\r\n[B]\r\n");
@@ -753,9 +754,7 @@ void TestTIniFile::externalChangesNoticed()
     TIniFile(path()).WriteString("A", "Root", "Eins");
     QCOMPARE(TIniFile(path()).ReadString("A", "Root", "*"), QStringLiteral("Eins"));
 
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QCOMPARE(::stat(QFile::encodeName(path()).constData(), &st), 0);
     if (changed.isEmpty()) {
         QVERIFY(QFile::remove(path()));
