@@ -38,6 +38,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 expect_file usr/share/tarvik-konfig/tarvik.ini rw-r--r--
 expect_file usr/share/tarvik-konfig/tarvik.Kasse rw-r--r--
+expect_file usr/share/doc/tarvik-konfig/copyright rw-r--r--
 if grep -v -e ' \./usr/bin/' -e ' \./usr/share/' -e ' \./usr/$' "$work/contents.txt"; then
     fail "files outside /usr/bin and /usr/share"
 fi
