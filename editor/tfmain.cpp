@@ -442,9 +442,10 @@ void Tfmain::resetPanel()
     ui->Name->clear();
     ui->pfad->clear();
     ui->param->clear();
-    ui->klappCheck->setChecked(false);
-    ui->encrypt->setChecked(false);
-    ui->NichtSchliessen->setChecked(false);
+    for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen}) {
+        box->setChecked(false);
+        box->setVisible(true);
+    }
     ui->btProgramm->setEnabled(false);
     ui->btTSC->setEnabled(false);
     ui->ed->setTitle(QStringLiteral("Bearbeiten"));

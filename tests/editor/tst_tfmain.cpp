@@ -160,6 +160,7 @@ private Q_SLOTS:
     void sublistSwitch();
 
     void createNodeAndEntry();
+    void createNodeWhenLettersAreUsedUp();
     void deleteEntryAsks();
     void moveEntryBetweenNodes();
     void moveRefusedWhenSourceChanged();
@@ -716,6 +717,24 @@ void TestTfmain::createNodeAndEntry()
     QCOMPARE(runner.unexpected(), 0);
 }
 
+void TestTfmain::createNodeWhenLettersAreUsedUp()
+{
+    QList<QByteArray> lines;
+    for (char letter = 'A'; letter <= '\\'; ++letter)
+        lines << QByteArray("[") + letter + "]" << QByteArray("Root=") + letter;
+    const QByteArray menu = crlf(lines);
+    makeProgramDir(menu);
+    auto w = start();
+    QCOMPARE(treeTexts(*w).size(), 28);
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::enterText(QStringLiteral("noch einer")))
+        .then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    trigger(*w, "Knotenanlegen1");
+    QCOMPARE(runner.shownTexts().last(),
+             QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
+    QCOMPARE(readBytes(m_menu), menu);
+}
+
 void TestTfmain::deleteEntryAsks()
 {
     makeProgramDir(crlf({"[A]", "Root=n", "0b=a", "0d=a", "1b=b", "1d=b", "2b=c", "2d=c"}));
@@ -949,6 +968,9 @@ void TestTfmain::controlsAreNamedAndReachable()
              QKeySequence(QStringLiteral("Alt+F4")));
     const auto *anlegen = w->findChild<QMenu *>(QStringLiteral("MenuAnlegen"));
     QCOMPARE(anlegen->actions().size(), 2);
+
+    trigger(*w, "Beenden1");
+    QVERIFY(!w->isVisible());
 }
 
 QTEST_MAIN(TestTfmain)
