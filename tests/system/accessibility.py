@@ -4,7 +4,7 @@
 accessibility interface (AT-SPI) and the keyboard, on a copy of the sample menu under Xvfb.
 It creates a node and an entry in it, edits and saves the entry, and checks the file on disk.
 
-Run inside a private D-Bus session:
+Run inside a D-Bus bus of its own:
     dbus-run-session -- /usr/bin/python3 accessibility.py <program> <sample folder> <scratch dir>
 """
 
@@ -110,7 +110,7 @@ def press(acc):
     raise Failure(f"'{acc.name}' offers no press action: {names}")
 
 
-class Session:
+class Screen:
     def __init__(self, program, work):
         self.program = program
         self.work = work
@@ -194,34 +194,34 @@ class Session:
                     proc.kill()
 
 
-def open_and_leave(session, caption, start, name, leave_key):
+def open_and_leave(screen, caption, start, name, leave_key):
     """Opens a dialog, pictures it and leaves it again with the given key."""
     start()
-    wait_for(f"the window '{name}'", lambda: session.window(name))
+    wait_for(f"the window '{name}'", lambda: screen.window(name))
     time.sleep(0.3)  # first paint
-    session.screenshot(name.lower().replace(" ", "-"), name)
-    session.keys(name, leave_key)
-    wait_for(f"the window '{name}' to close", lambda: session.window(name) is None)
+    screen.screenshot(name.lower().replace(" ", "-"), name)
+    screen.keys(name, leave_key)
+    wait_for(f"the window '{name}' to close", lambda: screen.window(name) is None)
 
 
-def tour_dialogs(session, caption, panel, tree):
+def tour_dialogs(screen, caption, panel, tree):
     """Every dialog opens from the main window and can be left without touching the file."""
-    open_and_leave(session, caption, lambda: session.keys(caption, "alt+h", "v"),
+    open_and_leave(screen, caption, lambda: screen.keys(caption, "alt+h", "v"),
                    "Information", "Return")
-    open_and_leave(session, caption, lambda: session.keys(caption, "alt+b", "t"),
+    open_and_leave(screen, caption, lambda: screen.keys(caption, "alt+b", "t"),
                    "Allgemeine Einstellungen", "Escape")
-    session.click(wait_for("a remote-desktop entry", lambda: find(tree, "table cell",
+    screen.click(wait_for("a remote-desktop entry", lambda: find(tree, "table cell",
                                                                    "Buchhaltung (TS01)")))
     wait_for("the entry in the panel", lambda: panel.name.endswith("|0]"))
     # Clicked, not pressed through AT-SPI: that call would wait for the modal dialog to end.
     tsc = find(panel, "push button", "Terminalserver-Client einrichten")
-    open_and_leave(session, caption, lambda: session.click(tsc),
+    open_and_leave(screen, caption, lambda: screen.click(tsc),
                    "Terminalserver-Client einrichten", "Escape")
 
 
-def run(session, menu, original):
+def run(screen, menu, original):
     caption = f"{TITLE} ({menu})"
-    main = wait_for("the main window", lambda: session.frame(caption), timeout=30)
+    main = wait_for("the main window", lambda: screen.frame(caption), timeout=30)
     panel = wait_for("the editor panel", lambda: find(main, "panel"))
     tree = find(main, "tree", "Menübaum")
     if tree is None:
@@ -232,11 +232,11 @@ def run(session, menu, original):
     if missing:
         raise Failure(f"panel fields without accessible name: {missing}")
     time.sleep(0.3)  # first paint
-    session.screenshot("main-window", caption)
+    screen.screenshot("main-window", caption)
 
     with open(menu, "rb") as f:
         before = f.read()
-    tour_dialogs(session, caption, panel, tree)
+    tour_dialogs(screen, caption, panel, tree)
     with open(menu, "rb") as f:
         if f.read() != before:
             raise Failure("opening and leaving the dialogs changed the menu file")
@@ -248,30 +248,30 @@ def run(session, menu, original):
         return find(tree, "table cell", name)
 
     # A new node through the keyboard: menu "Bearbeiten", item "Knoten anlegen".
-    session.keys(caption, "alt+b", "k")
-    box = wait_for("the input box", lambda: session.dialog("Neue Überschrift eingeben"))
+    screen.keys(caption, "alt+b", "k")
+    box = wait_for("the input box", lambda: screen.dialog("Neue Überschrift eingeben"))
     if find(box, "label", "Beschriftung:") is None:
         raise Failure("the input box has no prompt 'Beschriftung:'")
     set_text(wait_for("the input field", lambda: find(box, "text")), NODE)
-    session.screenshot("neue-überschrift-eingeben", "Neue Überschrift eingeben")
+    screen.screenshot("neue-überschrift-eingeben", "Neue Überschrift eingeben")
     press(wait_for("button OK", lambda: find(box, "push button", "OK")))
     wait_for("the new node in the tree", lambda: tree_has(NODE))
     new_letter = chr(ord("A") + sum(1 for s in original if len(s) == 1))
     wait_for("the new node in the panel", lambda: panel_shows(new_letter, "-"))
 
     # An entry in it: "Eintrag anlegen" readies the panel, the save writes it.
-    session.keys(caption, "alt+b", "e")
+    screen.keys(caption, "alt+b", "e")
     wait_for("a prepared entry", lambda: text_of(fields["Kennung"]) == "0")
     if text_of(fields["Name"]):
         raise Failure("the prepared entry keeps the node's caption")
     set_text(fields["Name"], ENTRY)
     set_text(fields["Programm"], PROGRAM)
     set_text(fields["Parameter"], PARAMS)
-    session.keys(caption, "alt+b", "s")
+    screen.keys(caption, "alt+b", "s")
     wait_for("the new entry in the tree", lambda: tree_has(ENTRY))
 
     # Edit it: the panel follows mouse clicks only, so the entry is clicked.
-    session.click(tree_has(ENTRY))
+    screen.click(tree_has(ENTRY))
     wait_for("the entry in the panel", lambda: panel_shows(new_letter, "0"))
     if text_of(fields["Programm"]) != PROGRAM or text_of(fields["Parameter"]) != PARAMS:
         raise Failure("the panel does not show the saved entry")
@@ -284,11 +284,11 @@ def run(session, menu, original):
     wait_for("the edited entry in the tree", lambda: tree_has(EDITED))
     if tree_has(ENTRY):
         raise Failure("the entry's old caption is still in the tree")
-    session.screenshot("main-window-edited", caption)
+    screen.screenshot("main-window-edited", caption)
 
-    session.keys(caption, "alt+F4")
+    screen.keys(caption, "alt+F4")
     try:
-        status = session.app.wait(timeout=10)
+        status = screen.app.wait(timeout=10)
     except subprocess.TimeoutExpired:
         raise Failure("Alt+F4 did not end the program")
     if status != 0:
@@ -324,13 +324,13 @@ def main():
     menu = os.path.join(work, "menu", "tarvik.ini")
     original = read_menu(menu)
 
-    session = Session(program, work)
+    screen = Screen(program, work)
     try:
-        session.start(menu)
-        run(session, menu, original)
+        screen.start(menu)
+        run(screen, menu, original)
         check_file(menu, original)
     except Exception as error:  # AT-SPI errors too: every one fails the test with its evidence
-        shot = session.screenshot("failure") if session.display else None
+        shot = screen.screenshot("failure") if screen.display else None
         print(f"FAIL: {error}", file=sys.stderr)
         if shot:
             print(f"screenshot: {shot}", file=sys.stderr)
@@ -340,7 +340,7 @@ def main():
             print("program output:\n" + output, file=sys.stderr)
         return 1
     finally:
-        session.stop()
+        screen.stop()
     print("accessibility: all checks passed")
     return 0
 
