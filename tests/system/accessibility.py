@@ -194,7 +194,7 @@ class Screen:
                     proc.kill()
 
 
-def open_and_leave(screen, caption, start, name, leave_key):
+def open_and_leave(screen, start, name, leave_key):
     """Opens a dialog, pictures it and leaves it again with the given key."""
     start()
     wait_for(f"the window '{name}'", lambda: screen.window(name))
@@ -206,16 +206,16 @@ def open_and_leave(screen, caption, start, name, leave_key):
 
 def tour_dialogs(screen, caption, panel, tree):
     """Every dialog opens from the main window and can be left without touching the file."""
-    open_and_leave(screen, caption, lambda: screen.keys(caption, "alt+h", "v"),
+    open_and_leave(screen, lambda: screen.keys(caption, "alt+h", "v"),
                    "Information", "Return")
-    open_and_leave(screen, caption, lambda: screen.keys(caption, "alt+b", "t"),
+    open_and_leave(screen, lambda: screen.keys(caption, "alt+b", "t"),
                    "Allgemeine Einstellungen", "Escape")
     screen.click(wait_for("a remote-desktop entry", lambda: find(tree, "table cell",
                                                                    "Buchhaltung (TS01)")))
     wait_for("the entry in the panel", lambda: panel.name.endswith("|0]"))
     # Clicked, not pressed through AT-SPI: that call would wait for the modal dialog to end.
     tsc = find(panel, "push button", "Terminalserver-Client einrichten")
-    open_and_leave(screen, caption, lambda: screen.click(tsc),
+    open_and_leave(screen, lambda: screen.click(tsc),
                    "Terminalserver-Client einrichten", "Escape")
 
 
