@@ -11,6 +11,8 @@ TarvikApplication::TarvikApplication(int &argc, char **argv) : QApplication(argc
     setApplicationName(QStringLiteral("tarvik-konfig"));
     setOrganizationName(QStringLiteral("Orvane"));
     setApplicationVersion(QStringLiteral(TARVIK_VERSION));
+    // Lets desktops match the window to its desktop entry and icon.
+    setDesktopFileName(QStringLiteral("de.orvane.tarvik_konfig"));
     // No application display name: the platform would append it to every window caption.
 }
 
