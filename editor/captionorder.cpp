@@ -25,7 +25,7 @@ bool CaptionOrder::lessThan(const QString &a, const QString &b) const
     return m_collator.compare(a, b) < 0;
 }
 
-void CaptionOrder::sort(std::vector<QTreeWidgetItem *> &items) const
+void CaptionOrder::sort(Items &items) const
 {
     // Sort keys are built once per item; comparing them is far cheaper than collating the texts
     // again for every comparison of a large node.
@@ -36,10 +36,16 @@ void CaptionOrder::sort(std::vector<QTreeWidgetItem *> &items) const
     };
     std::vector<Keyed> keyed;
     keyed.reserve(items.size());
-    for (QTreeWidgetItem *item : items)
-        keyed.push_back({m_collator.sortKey(item->text(0)), item});
+    for (auto &item : items)
+        keyed.push_back({m_collator.sortKey(item->text(0)), item.get()});
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const Keyed &a, const Keyed &b) { return a.key.compare(b.key) < 0; });
-    for (size_t i = 0; i < keyed.size(); ++i)
-        items[i] = keyed[i].item;
+    // Ownership moves over only once nothing can fail any more.
+    Items sorted;
+    sorted.reserve(items.size());
+    for (auto &item : items)
+        item.release();
+    for (const Keyed &k : keyed)
+        sorted.emplace_back(k.item);
+    items = std::move(sorted);
 }

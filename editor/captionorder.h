@@ -5,9 +5,12 @@
 #include <QLocale>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 class QTreeWidgetItem;
+
+using Items = std::vector<std::unique_ptr<QTreeWidgetItem>>;
 
 // The order of tree captions: letter case counts only when the texts are otherwise equal (lower
 // case first), and digits compare as characters, so "10" comes before "9".
@@ -23,7 +26,7 @@ public:
     bool lessThan(const QString &a, const QString &b) const;
 
     // Sorts items by their text; items with equal texts keep their order.
-    void sort(std::vector<QTreeWidgetItem *> &items) const;
+    void sort(Items &items) const;
 
 private:
     QCollator m_collator;

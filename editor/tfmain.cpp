@@ -15,6 +15,10 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include <array>
+#include <deque>
+#include <iterator>
+
 #include "captionorder.h"
 #include "conversion.h"
 #include "menulayout.h"
@@ -77,6 +81,39 @@ std::optional<QString> existingFileLike(const QString &path)
             return folder + name;
     }
     return std::nullopt;
+}
+
+// Names of an entry's keys and its id, built once per index: a load asks for the same names in
+// every node, and building them anew would cost six strings per entry.
+struct EntryNames
+{
+    QString id;
+    std::array<QString, std::size(menufile::kAllEntryKeys)> keys;
+
+    const QString &key(EntryKey k) const { return keys[size_t(k)]; }
+};
+
+const EntryNames &entryNames(int index)
+{
+    static std::deque<EntryNames> names; // references stay valid as it grows
+    while (names.size() <= size_t(index)) {
+        const int n = int(names.size());
+        EntryNames added{QString::number(n), {}};
+        for (EntryKey key : menufile::kAllEntryKeys)
+            added.keys[size_t(key)] = entryKey(n, key);
+        names.push_back(std::move(added));
+    }
+    return names[size_t(index)];
+}
+
+QList<QTreeWidgetItem *> release(Items &items)
+{
+    QList<QTreeWidgetItem *> released;
+    released.reserve(qsizetype(items.size()));
+    for (auto &item : items)
+        released.append(item.release());
+    items.clear();
+    return released;
 }
 
 } // namespace
@@ -340,7 +377,8 @@ void Tfmain::LoadMenuFile(const QString &path)
     m_aktPfad = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
     fillSublisten(path);
 
-    std::vector<std::unique_ptr<QTreeWidgetItem>> nodes;
+    const CaptionOrder order;
+    Items nodes;
     {
         TIniFile ini(path);
         setTreeWidth(ini.ReadInteger(menufile::kConfigSection, kWidthKeyRead, kDefaultTreeWidth));
@@ -358,39 +396,33 @@ void Tfmain::LoadMenuFile(const QString &path)
             node.expand = ini.ReadBool(letter, menufile::kExpandKey, false);
             auto nodeItem = std::make_unique<TreeItem>(std::move(node));
 
+            Items entries;
             for (int n = 0;; ++n) {
+                const EntryNames &names = entryNames(n);
                 Tdaten entry;
-                entry.caption = ini.ReadString(letter, entryKey(n, EntryKey::Caption), QString());
+                entry.caption = ini.ReadString(letter, names.key(EntryKey::Caption), QString());
                 if (entry.caption.isEmpty())
                     break;
-                entry.path = ini.ReadString(letter, entryKey(n, EntryKey::Program), QString());
-                entry.scrambled = ini.ReadBool(letter, entryKey(n, EntryKey::Scrambled), false);
-                entry.keepOpen = ini.ReadBool(letter, entryKey(n, EntryKey::KeepOpen), false);
-                entry.parameters = ini.ReadString(letter, entryKey(n, EntryKey::Params), QString());
+                entry.path = ini.ReadString(letter, names.key(EntryKey::Program), QString());
+                entry.scrambled = ini.ReadBool(letter, names.key(EntryKey::Scrambled), false);
+                entry.keepOpen = ini.ReadBool(letter, names.key(EntryKey::KeepOpen), false);
+                entry.parameters = ini.ReadString(letter, names.key(EntryKey::Params), QString());
                 if (entry.scrambled)
                     entry.parameters = menufile::ScrambleParams(entry.parameters);
                 entry.section = letter;
-                entry.id = QString::number(n);
-                nodeItem->addChild(new TreeItem(std::move(entry)));
+                entry.id = names.id;
+                entries.push_back(std::make_unique<TreeItem>(std::move(entry)));
             }
+            // Sorted while still outside the tree: no model signals, no repaints.
+            order.sort(entries);
+            nodeItem->addChildren(release(entries));
             nodes.push_back(std::move(nodeItem));
         }
     }
-
-    // Sorted while the items are still outside the tree: no model signals, no repaints.
-    const CaptionOrder order;
-    std::vector<QTreeWidgetItem *> top;
-    for (auto &node : nodes) {
-        const QList<QTreeWidgetItem *> taken = node->takeChildren();
-        std::vector<QTreeWidgetItem *> children(taken.begin(), taken.end());
-        order.sort(children);
-        node->addChildren(QList<QTreeWidgetItem *>(children.begin(), children.end()));
-        top.push_back(node.release());
-    }
-    order.sort(top);
+    order.sort(nodes);
 
     ui->Tree->setUpdatesEnabled(false);
-    ui->Tree->addTopLevelItems(QList<QTreeWidgetItem *>(top.begin(), top.end()));
+    ui->Tree->addTopLevelItems(release(nodes));
     ui->Tree->expandAll();
     ui->Tree->setUpdatesEnabled(true);
 
