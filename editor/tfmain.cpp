@@ -280,43 +280,48 @@ void Tfmain::setUpStatusBar()
     ui->Status->addWidget(m_statusNote, 1);
 }
 
-template <typename Handler> void Tfmain::wire(QAction *action, Handler handler)
-{
-    connect(action, &QAction::triggered, this,
-            [this, handler] { messages::guarded(this, [this, handler] { (this->*handler)(); }); });
-}
-
 void Tfmain::wireCommands()
 {
-    wire(ui->btopen, &Tfmain::btopenClick);
-    wire(ui->TarvikDateiffnen1, &Tfmain::btopenClick);
-    wire(ui->Beenden1, &Tfmain::Beenden1Click);
-    wire(ui->ToolButton1, &Tfmain::ToolButton1Click);
-    wire(ui->itelbearbeiten1, &Tfmain::ToolButton1Click);
-    wire(ui->VersionsInfo1, &Tfmain::VersionsInfo1Click);
-    wire(ui->Esave, &Tfmain::EsaveClick);
-    wire(ui->Speichern1, &Tfmain::EsaveClick);
-    wire(ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click);
-    wire(ui->Knotenanlegen2, &Tfmain::Knotenanlegen1Click);
-    wire(ui->Eintraganlegen1, &Tfmain::Eintraganlegen1Click);
-    wire(ui->Eintraganlegen2, &Tfmain::Eintraganlegen1Click);
-    wire(ui->btdelete, &Tfmain::btdeleteClick);
-    wire(ui->Lschen1, &Tfmain::btdeleteClick);
-    wire(ui->btmove, &Tfmain::btmoveClick);
-    wire(ui->ToolButton7, &Tfmain::ToolButton7Click);
-    wire(ui->ToolButton4, &Tfmain::ToolButton4Click);
+    const std::pair<QAction *, void (Tfmain::*)()> commands[] = {
+        {ui->btopen, &Tfmain::btopenClick},
+        {ui->TarvikDateiffnen1, &Tfmain::btopenClick},
+        {ui->Beenden1, &Tfmain::Beenden1Click},
+        {ui->ToolButton1, &Tfmain::ToolButton1Click},
+        {ui->itelbearbeiten1, &Tfmain::ToolButton1Click},
+        {ui->VersionsInfo1, &Tfmain::VersionsInfo1Click},
+        {ui->Esave, &Tfmain::EsaveClick},
+        {ui->Speichern1, &Tfmain::EsaveClick},
+        {ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click},
+        {ui->Knotenanlegen2, &Tfmain::Knotenanlegen1Click},
+        {ui->Eintraganlegen1, &Tfmain::prepareEntry},
+        {ui->Eintraganlegen2, &Tfmain::prepareEntry},
+        {ui->btdelete, &Tfmain::btdeleteClick},
+        {ui->Lschen1, &Tfmain::btdeleteClick},
+        {ui->btmove, &Tfmain::btmoveClick},
+        {ui->ToolButton7, &Tfmain::ToolButton7Click},
+        {ui->ToolButton4, &Tfmain::ToolButton4Click}};
+    for (const auto &[action, handler] : commands)
+        connect(action, &QAction::triggered, this, guardedCommand(handler));
 
-    auto guardedSlot = [this](void (Tfmain::*handler)()) {
-        return
-            [this, handler] { messages::guarded(this, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(ui->btProgramm, &QToolButton::clicked, this, guardedSlot(&Tfmain::btProgrammClick));
-    connect(ui->btTSC, &QToolButton::clicked, this, guardedSlot(&Tfmain::btTSCClick));
-    connect(ui->pfad, &QLineEdit::textChanged, this, guardedSlot(&Tfmain::pfadChange));
+    connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
+    connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
+    connect(ui->pfad, &QLineEdit::textChanged, this, guardedCommand(&Tfmain::pfadChange));
     // Only a mouse click shows an item; moving the selection with the keys does not.
-    connect(ui->Tree, &QTreeWidget::itemClicked, this, guardedSlot(&Tfmain::TreeClick));
-    connect(m_sublisten, &QComboBox::activated, this, guardedSlot(&Tfmain::SublistenChange));
-    connect(ui->Splitter1, &QSplitter::splitterMoved, this, guardedSlot(&Tfmain::splitterReleased));
+    connect(ui->Tree, &QTreeWidget::itemClicked, this, guardedCommand(&Tfmain::TreeClick));
+    connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
+    connect(ui->Splitter1, &QSplitter::splitterMoved, this,
+            guardedCommand(&Tfmain::splitterReleased));
+}
+
+std::function<void()> Tfmain::guardedCommand(void (Tfmain::*handler)())
+{
+    // As the application's error handler would: an error is shown and the program goes on.
+    return [this, handler] { messages::guarded(this, [this, handler] { (this->*handler)(); }); };
+}
+
+void Tfmain::prepareEntry()
+{
+    Eintraganlegen1Click();
 }
 
 void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -71,7 +72,8 @@ private:
     void fitPanelToFont();
     void setUpImages();
     void wireCommands();
-    template <typename Handler> void wire(QAction *action, Handler handler);
+    std::function<void()> guardedCommand(void (Tfmain::*handler)());
+    void prepareEntry(); // Eintraganlegen1Click for the controls, which want no answer
 
     void fillSublisten(const QString &path);
     void setTreeWidth(int width);
