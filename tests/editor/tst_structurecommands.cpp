@@ -248,6 +248,7 @@ private Q_SLOTS:
     void exportAnsweredNoActsAsCopy();
     void exportRefused_data();
     void exportRefused();
+    void exportWriteFailureLeavesNoFile();
 
 private:
     QString writeMenu(const Lines &lines, const QString &name = QStringLiteral("tarvik.ini"));
@@ -1133,6 +1134,32 @@ void TestStructureCommands::exportRefused()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"prog"});
     QCOMPARE(field(*w, "Name"), caption);
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+void TestStructureCommands::exportWriteFailureLeavesNoFile()
+{
+    // A caption the menu file cannot hold (no Windows-1252 form): the first write fails.
+    const Lines menu = node("A", "Andere") + node("B", "Haken") + entry(0, "e");
+    writeMenu(menu);
+    auto w = start();
+    clickItem(*w, QStringLiteral("Haken"));
+    setField(*w, "Name", QStringLiteral("Haken \u2713"));
+    ScriptedRunner runner;
+    BoxSeen seen;
+    runner.then(recordBox(seen, QStringLiteral("OK")));
+    trigger(*w, QStringLiteral("ToolButton4"));
+    QCOMPARE(seen.icon, QMessageBox::Critical);
+    QCOMPARE(folderSnapshot(m_data).keys(), QStringList{"tarvik.ini"});
+    QCOMPARE(readBytes(m_menu), crlf(menu));
+
+    // Nothing is left behind that would block the next try.
+    setField(*w, "Name", QStringLiteral("Haken"));
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("&Ja")));
+    trigger(*w, QStringLiteral("ToolButton4"));
+    QCOMPARE(fileKeys(m_data + QStringLiteral("/tarvik.Haken")),
+             keysOf(node("A", "Haken") + Lines{"expand=0"} + entry(0, "e")));
+    QCOMPARE(fileKeys(m_menu), keysOf(node("A", "Andere")));
     QCOMPARE(runner.unexpected(), 0);
 }
 
