@@ -240,7 +240,8 @@ private Q_SLOTS:
     void deleteWhileMovePendingAsksNothing();
 
     void duplicateEntry();
-    void duplicateRefusedOnNode();
+    void refusedOnWrongItem_data();
+    void refusedOnWrongItem();
 
     void exportNaming_data();
     void exportNaming();
@@ -950,18 +951,38 @@ void TestStructureCommands::duplicateEntry()
     QCOMPARE(runner.unexpected(), 0);
 }
 
-void TestStructureCommands::duplicateRefusedOnNode()
+void TestStructureCommands::refusedOnWrongItem_data()
 {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("duplicate a node") << "ToolButton7"
+                                      << "Post"
+                                      << "Wählen Sie erst einen Eintrag zum Duplizieren aus!";
+    QTest::newRow("export an entry") << "ToolButton4"
+                                     << "Mail" << kChooseBranch;
+}
+
+void TestStructureCommands::refusedOnWrongItem()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, caption);
+    QFETCH(QString, message);
     const Lines menu = node("A", "Post") + entry(0, "Mail");
     writeMenu(menu);
     auto w = start();
+    clickItem(*w, caption);
     ScriptedRunner runner;
     BoxSeen seen;
     runner.then(recordBox(seen, QStringLiteral("OK")));
-    trigger(*w, QStringLiteral("ToolButton7"));
-    QCOMPARE(seen.text, QStringLiteral("Wählen Sie erst einen Eintrag zum Duplizieren aus!"));
+    trigger(*w, action);
+    QCOMPARE(seen.text, message);
     QCOMPARE(seen.title, kTitle);
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(folderSnapshot(m_data).keys(), QStringList{"tarvik.ini"});
     QCOMPARE(readBytes(m_menu), crlf(menu));
+    QCOMPARE(field(*w, "Name"), caption);
 }
 
 void TestStructureCommands::exportNaming_data()
