@@ -344,9 +344,15 @@ void TestDialogCommands::okStoresSwitchLineAndReloads()
 
     ScriptedRunner runner;
     QString seen;
-    runner.then(answerTsc(&seen, QStringLiteral("alt|1|anna|firma|10000"), "connectbutton"));
+    QWidget *owner = nullptr;
+    const auto ok = answerTsc(&seen, QStringLiteral("alt|1|anna|firma|10000"), "connectbutton");
+    runner.then([&owner, ok](QDialog &dialog) {
+        owner = dialog.parentWidget();
+        return ok(dialog);
+    });
     tscButton(*w)->click();
 
+    QCOMPARE(owner, w.get());
     QCOMPARE(seen, QStringLiteral("alt|1|anna||00000"));
     const QString line = QStringLiteral("/H:alt /f:2 /u:anna /d:firma /b:1");
     QCOMPARE(QGuiApplication::clipboard()->text(), line);
@@ -543,8 +549,10 @@ void TestDialogCommands::generalSettingsOpenedFresh()
 
     ScriptedRunner runner;
     QStringList titles;
-    auto answer = [&titles](const char *newTitle, const char *button) {
-        return [&titles, newTitle, button](QDialog &dialog) {
+    QList<QWidget *> owners;
+    auto answer = [&titles, &owners](const char *newTitle, const char *button) {
+        return [&titles, &owners, newTitle, button](QDialog &dialog) {
+            owners << dialog.parentWidget();
             auto *title = control<QLineEdit>(dialog, "edTitel");
             titles << title->text() + (control<QCheckBox>(dialog, "cbtop")->isChecked()
                                            ? QStringLiteral(" onTop")
@@ -557,6 +565,9 @@ void TestDialogCommands::generalSettingsOpenedFresh()
             return dialog.result();
         };
     };
+    QCOMPARE(control<QToolButton>(*w, "ToolButton1")->text(), QStringLiteral("Allgemeines"));
+    QCOMPARE(control<QAction>(*w, "itelbearbeiten1")->text(),
+             QStringLiteral("Fenster-&Titel bearbeiten"));
     // Cancelled with a changed title, then confirmed from the menu item.
     runner.then(answer("Verworfen", "Button2")).then(answer("Neu", "Button1"));
     control<QToolButton>(*w, "ToolButton1")->click();
@@ -581,6 +592,7 @@ void TestDialogCommands::generalSettingsOpenedFresh()
     QCOMPARE(titles.last(), QStringLiteral("Extern onTop"));
     QCOMPARE(shownClasses(runner), QStringList({"TFallgemein", "TFallgemein", "TFallgemein"}));
     QCOMPARE(runner.shown().front().title, QStringLiteral("Allgemeine Einstellungen"));
+    QCOMPARE(owners, QList<QWidget *>(3, w.get()));
 }
 
 void TestDialogCommands::generalSettingsOnSublist()
