@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -37,6 +38,22 @@ using menufile::entryKey;
 using menufile::kNodeId;
 
 const QString kDataFolder = QStringLiteral("daten");
+
+// An installed program's folder is a system folder that holds no menu files and that the user
+// cannot write; its data folder is then one of the user's own, created on first start.
+bool isInstalledProgramFolder(const QString &programFolder)
+{
+    return QDir(programFolder) == QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR));
+}
+
+QString perUserDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/tarvik-konfig/") + kDataFolder + QLatin1Char('/');
+    QDir().mkpath(folder);
+    return folder;
+}
+
 const QString kInitialSection = QStringLiteral("section");
 const QString kInitialId = QStringLiteral("id");
 const QString kWidthKeyRead = QStringLiteral("Width");
@@ -332,6 +349,8 @@ void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
     // Only a folder counts; a file of that name does not.
     if (QFileInfo(programFolder + kDataFolder).isDir())
         m_datenPfad = programFolder + kDataFolder + QLatin1Char('/');
+    else if (isInstalledProgramFolder(programFolder))
+        m_datenPfad = perUserDataFolder();
     else
         m_datenPfad = programFolder;
     // An absolute path names the menu file itself; joined to the data folder it would name none.

@@ -131,6 +131,7 @@ private Q_SLOTS:
     void startResolvesMenuFile_data();
     void startResolvesMenuFile();
     void startWithoutMenuFileShowsEmptyTree();
+    void startFromInstalledFolderUsesUserDataFolder();
 
     void loadReadsNodesAndEntries_data();
     void loadReadsNodesAndEntries();
@@ -271,6 +272,21 @@ void TestTfmain::startWithoutMenuFileShowsEmptyTree()
     QCOMPARE(runner.shown().size(), size_t(0));
     QCOMPARE(w->windowTitle(), QStringLiteral("Tarvik konfigurieren (%1)").arg(w->aktDatei()));
     QVERIFY(!QFileInfo::exists(w->aktDatei()));
+}
+
+void TestTfmain::startFromInstalledFolderUsesUserDataFolder()
+{
+    // The installed program's folder is no place for menu files; the user's data folder is.
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());
+    ScriptedRunner runner;
+    Tfmain w({}, QStringLiteral(TARVIK_INSTALLED_BINDIR));
+    qputenv("XDG_DATA_HOME", saved);
+    const QString folder = m_dir->path() + QStringLiteral("/tarvik-konfig/daten/");
+    QCOMPARE(w.datenPfad(), folder);
+    QCOMPARE(w.aktDatei(), folder + QStringLiteral("tarvik.ini"));
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(runner.unexpected(), 0);
 }
 
 void TestTfmain::loadReadsNodesAndEntries_data()
