@@ -653,13 +653,10 @@ void Tfmain::Knotenanlegen1Click()
     LoadMenuFile(m_aktDatei);
 }
 
-bool Tfmain::Eintraganlegen1Click()
+// Readies the panel for a new entry of the node in section at the first free index; the save
+// writes it.
+void Tfmain::takeFreeEntryIndex()
 {
-    if (ui->id->text() != kNodeId) {
-        messages::showPlain(this, kChooseBranch);
-        return false;
-    }
-    ui->Name->clear();
     ui->section->setEnabled(false);
     ui->id->setEnabled(false);
     int index = 0;
@@ -670,6 +667,16 @@ bool Tfmain::Eintraganlegen1Click()
     ui->id->setText(QString::number(index));
     ui->btProgramm->setEnabled(true);
     ui->btTSC->setEnabled(true);
+}
+
+bool Tfmain::Eintraganlegen1Click()
+{
+    if (ui->id->text() != kNodeId) {
+        messages::showPlain(this, kChooseBranch);
+        return false;
+    }
+    ui->Name->clear();
+    takeFreeEntryIndex();
     return true;
 }
 
@@ -790,16 +797,7 @@ void Tfmain::ToolButton7Click()
                             QStringLiteral("Wählen Sie erst einen Eintrag zum Duplizieren aus!"));
         return;
     }
-    ui->section->setEnabled(false);
-    ui->id->setEnabled(false);
-    int index = 0;
-    {
-        TIniFile ini(m_aktDatei);
-        index = menuops::freeEntryIndex(ini, ui->section->text());
-    }
-    ui->id->setText(QString::number(index));
-    ui->btProgramm->setEnabled(true);
-    ui->btTSC->setEnabled(true);
+    takeFreeEntryIndex();
     ui->Name->setText(QLatin1Char('_') + ui->Name->text());
     EsaveClick();
 }

@@ -74,6 +74,7 @@ private:
     void wireCommands();
     std::function<void()> guardedCommand(void (Tfmain::*handler)());
     void prepareEntry(); // Eintraganlegen1Click for the controls, which want no answer
+    void takeFreeEntryIndex();
 
     void fillSublisten(const QString &path);
     void setTreeWidth(int width);
