@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,6 +173,58 @@ bool writeInPlace(const QByteArray &native, const QByteArray &bytes)
     return ::close(fd) == 0 && ok;
 }
 
+// Temporary files are named "." + file name + kTempInfix + six random characters.
+constexpr char kTempInfix[] = ".tmp-";
+
+// A new temporary file from the template, locked for as long as it is open; -1 on failure.
+// Another writer's sweep may remove it between its creation and the lock: then it is made anew.
+int lockedTemporary(QByteArray &temp)
+{
+    const QByteArray pattern = temp;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        temp = pattern;
+        const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        int locked = 0;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        struct stat st = {};
+        // Without locks on this file system no sweep removes anything either.
+        if (locked != 0 || (::fstat(fd, &st) == 0 && st.st_nlink > 0))
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
+// A temporary file whose lock is free was left by a writer that was killed or crashed before
+// its rename; each write removes those of its file, so crashes leave nothing behind for long.
+void removeStaleTemporaries(const QByteArray &folder, QByteArrayView prefix)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
+        const QByteArray path = folder + "/" + name.toByteArray();
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened = {};
+        struct stat named = {};
+        // The name must still lead to the file locked here, not to one made since.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            S_ISREG(opened.st_mode) && ::lstat(path.constData(), &named) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 // A new file beside the target, synced and renamed over it: a crash leaves the old or the new
 // content, never a mix.
 bool writeAtomically(const QString &target, const QByteArray &bytes)
@@ -190,8 +244,9 @@ bool writeAtomically(const QString &target, const QByteArray &bytes)
 
     const qsizetype slash = native.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : native.first(slash);
-    QByteArray temp = folder + "/." + native.sliced(slash + 1) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const QByteArray tempPrefix = "." + native.sliced(slash + 1) + kTempInfix;
+    QByteArray temp = folder + "/" + tempPrefix + "XXXXXX";
+    const int fd = lockedTemporary(temp);
     if (fd < 0)
         return exists && writeInPlace(native, bytes);
 
@@ -201,16 +256,16 @@ bool writeAtomically(const QString &target, const QByteArray &bytes)
         // Another owner cannot be kept without privileges; the content matters more.
     }
     ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temp.constData());
-        return false;
-    }
-    if (::rename(temp.constData(), native.constData()) == 0)
+    // Renamed while still open and locked, so that no other writer takes it for a leftover.
+    if (ok && ::rename(temp.constData(), native.constData()) == 0) {
+        ::close(fd);
+        removeStaleTemporaries(folder, tempPrefix);
         return true;
+    }
+    ::close(fd);
     ::unlink(temp.constData());
     // A file that cannot be replaced (a mount point, say) may still be writable.
-    return exists && writeInPlace(native, bytes);
+    return ok && exists && writeInPlace(native, bytes);
 }
 
 } // namespace

@@ -404,7 +404,15 @@ bool save(const QString &path, const Contents &contents)
     if (!QDir().mkpath(folder))
         return false;
 
-    QByteArray temp = QFile::encodeName(folder + QStringLiteral("/.registry.reg.XXXXXX"));
+    // The caller holds the store's lock, so a temporary file found here was left by a writer
+    // that was killed before its rename.
+    const QString tempPrefix = QStringLiteral(".registry.reg.tmp-");
+    for (const QString &name : QDir(folder).entryList({tempPrefix + QStringLiteral("??????")},
+                                                      QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(folder + QLatin1Char('/') + name);
+
+    QByteArray temp =
+        QFile::encodeName(folder + QLatin1Char('/') + tempPrefix + QStringLiteral("XXXXXX"));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return false;

@@ -63,7 +63,8 @@ std::optional<Contents> load(const QString &path);
 
 // Replaces the file atomically and durably (temporary file beside it, fsync, rename, fsync of
 // the folder); creates the folder when needed. False when it cannot be written; the file then
-// keeps its old content.
+// keeps its old content. Callers hold the store's lock: temporary files of killed writers are
+// removed here.
 bool save(const QString &path, const Contents &contents);
 
 } // namespace regfile

@@ -2,12 +2,17 @@
 #include "tregistry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include "cp1252.h"
 #include "exception.h"
 #include "registryfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +37,44 @@ QString fullPath(const QString &below)
     throw ERegistryException(QStringLiteral("Fehler beim Setzen der Daten für '%1'").arg(name));
 }
 
+// An exclusive lock on a file beside the store. The system drops it when the process ends, also
+// when it is killed, so a crash never leaves the store locked; the file itself stays.
+class StoreLock
+{
+public:
+    explicit StoreLock(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (m_fd < 0)
+            return;
+        for (int waited = 0; waited <= 5000; waited += 10) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                m_locked = true;
+                return;
+            }
+            // A file system without locks cannot protect the store, but must not block it.
+            if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) {
+                m_locked = true;
+                return;
+            }
+            ::usleep(10'000);
+        }
+    }
+    ~StoreLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    StoreLock(const StoreLock &) = delete;
+    StoreLock &operator=(const StoreLock &) = delete;
+
+    bool locked() const { return m_locked; }
+
+private:
+    int m_fd = -1;
+    bool m_locked = false;
+};
+
 // Read, change and write back the store under a lock, so that two programs writing at the same
 // moment do not lose each other's values. change returns false when there is nothing to write.
 template <typename Change> bool modifyStore(Change &&change)
@@ -39,8 +82,8 @@ template <typename Change> bool modifyStore(Change &&change)
     const QString path = regfile::storePath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QLockFile lock(path + QStringLiteral(".lock"));
-    if (!lock.tryLock(5000))
+    const StoreLock lock(path + QStringLiteral(".lock"));
+    if (!lock.locked())
         return false;
     std::optional<regfile::Contents> contents = regfile::load(path);
     if (!contents)
