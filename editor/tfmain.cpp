@@ -19,6 +19,7 @@
 #include <array>
 #include <deque>
 #include <iterator>
+#include <limits>
 
 #include "captionorder.h"
 #include "conversion.h"
@@ -139,6 +140,9 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     : QMainWindow(parent), ui(std::make_unique<Ui::Tfmain>())
 {
     ui->setupUi(this);
+    // A line edit cuts longer text to 32767 characters, and the next save would store the cut.
+    for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
+        edit->setMaxLength(std::numeric_limits<int>::max());
     setUpImages();
     setUpToolBar();
     setUpStatusBar();
