@@ -17,16 +17,12 @@
 #include "testfiles.h"
 #include "tfallgemein.h"
 #include "tregistry.h"
+#include "windowprobe.h"
+
+using testfiles::kTarvikKey;
+using windowprobe::control;
 
 namespace {
-
-template <typename T> T *control(const QWidget &dialog, const char *name)
-{
-    auto *found = dialog.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 // Position of the checked item of a radio group, -1 when none is.
 int checkedPosition(const QWidget &dialog, const char *group)
@@ -67,8 +63,7 @@ QByteArray configSection(const QByteArray &file)
 QString storedMstscPath()
 {
     TRegistry reg;
-    if (!reg.OpenKey(QStringLiteral("\\Software\\Orvane\\tarvik"), false) ||
-        !reg.ValueExists(QStringLiteral("MSTSCPATH")))
+    if (!reg.OpenKey(kTarvikKey, false) || !reg.ValueExists(QStringLiteral("MSTSCPATH")))
         return QStringLiteral("missing");
     return reg.ReadString(QStringLiteral("mstscpath"));
 }
@@ -294,15 +289,7 @@ void TestTFallgemein::clientFolderStoredAtOnce()
 void TestTFallgemein::controlsInTabOrder()
 {
     TFallgemein dialog(m_menu, nullptr);
-    QStringList order;
-    QWidget *w = control<QWidget>(dialog, "Button1");
-    for (int i = 0; i < 24; ++i) {
-        order << w->objectName();
-        do
-            w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&dialog) ||
-               w->objectName() == QLatin1String("Edit1"));
-    }
+    const QStringList order = windowprobe::tabOrder(dialog, "Button1", 24, {"Edit1"});
     QStringList expected{"Button1", "Button2", "edTitel", "edupdate",
                          "edmstsc", "cbtop",   "cbfade",  "lastsize"};
     for (int i = 0; i < 10; ++i)

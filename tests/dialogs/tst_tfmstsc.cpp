@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -16,72 +13,14 @@
 #include "testfiles.h"
 #include "tfmstsc.h"
 #include "tregistry.h"
+#include "tscstate.h"
+#include "windowprobe.h"
 
-namespace {
-
-const QString kKey = QStringLiteral("\\Software\\Orvane\\tarvik");
-
-template <typename T> T *control(const QWidget &dialog, const char *name)
-{
-    auto *found = dialog.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-void writeStore(const QList<QByteArray> &valueLines)
-{
-    QDir().mkpath(QFileInfo(regfile::storePath()).absolutePath());
-    testfiles::writeBytes(regfile::storePath(),
-                          testfiles::crlf(QList<QByteArray>{"REGEDIT4", "",
-                                                            "[HKEY_CURRENT_USER\\Software\\Orvane\\"
-                                                            "tarvik]"} +
-                                          valueLines + QList<QByteArray>{""}));
-}
-
-// The nine controls as one comparable line: host|depth|user|domain|BG Printer drives Console RDP.
-QString state(const Tfmstsc &dialog)
-{
-    QString boxes;
-    for (const char *name : {"BG", "Printer", "drives", "Console", "RDPstandard"})
-        boxes +=
-            control<QCheckBox>(dialog, name)->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
-    return QStringList{control<QLineEdit>(dialog, "Host")->text(),
-                       QString::number(control<QComboBox>(dialog, "Farbtiefe")->currentIndex()),
-                       control<QLineEdit>(dialog, "Username")->text(),
-                       control<QLineEdit>(dialog, "Domain")->text(), boxes}
-        .join(QLatin1Char('|'));
-}
-
-void setState(Tfmstsc &dialog, const QString &host, int depth, const QString &user,
-              const QString &domain, const QString &boxes)
-{
-    control<QLineEdit>(dialog, "Host")->setText(host);
-    control<QComboBox>(dialog, "Farbtiefe")->setCurrentIndex(depth);
-    control<QLineEdit>(dialog, "Username")->setText(user);
-    control<QLineEdit>(dialog, "Domain")->setText(domain);
-    int i = 0;
-    for (const char *name : {"BG", "Printer", "drives", "Console", "RDPstandard"})
-        control<QCheckBox>(dialog, name)->setChecked(boxes[i++] == QLatin1Char('1'));
-}
-
-// What the store holds now, in the same form as state().
-QString stored()
-{
-    TRegistry reg;
-    if (!reg.OpenKey(kKey, false))
-        return QStringLiteral("no key");
-    QString boxes;
-    for (const char *name : {"Bild", "Drucker", "Laufwerke", "Console", "RDPstandard"})
-        boxes += reg.ReadBool(QLatin1String(name)) ? QLatin1Char('1') : QLatin1Char('0');
-    return QStringList{reg.ReadString(QStringLiteral("Host")),
-                       QString::number(reg.ReadInteger(QStringLiteral("Farbtiefe"))),
-                       reg.ReadString(QStringLiteral("Benutzer")),
-                       reg.ReadString(QStringLiteral("Domaene")), boxes}
-        .join(QLatin1Char('|'));
-}
-
-} // namespace
+using testfiles::kTarvikKey;
+using testfiles::readStore;
+using testfiles::storeWith;
+using testfiles::writeStore;
+using windowprobe::control;
 
 class TestTfmstsc : public QObject
 {
@@ -116,20 +55,20 @@ void TestTfmstsc::firstUseShowsNoError()
     ScriptedRunner runner;
     Tfmstsc dialog(nullptr);
     QCOMPARE(runner.shown().size(), size_t(0));
-    QCOMPARE(state(dialog), QStringLiteral("|2|||00000"));
-    QVERIFY(testfiles::readBytes(regfile::storePath())
-                .contains("[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]"));
+    QCOMPARE(tscstate::ofDialog(dialog), QStringLiteral("|2|||00000"));
+    QVERIFY(readStore().contains("[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]"));
 }
 
 void TestTfmstsc::loadsStoredValues()
 {
-    writeStore({"\"Host\"=\"srv\"", "\"Farbtiefe\"=dword:00000000", "\"Benutzer\"=\"anna\"",
-                "\"Domaene\"=\"B\xfcro\"", "\"Bild\"=dword:00000001",
-                "\"Laufwerke\"=dword:00000007", "\"RDPSTANDARD\"=dword:00000001"});
+    writeStore(
+        storeWith({"\"Host\"=\"srv\"", "\"Farbtiefe\"=dword:00000000", "\"Benutzer\"=\"anna\"",
+                   "\"Domaene\"=\"B\xfcro\"", "\"Bild\"=dword:00000001",
+                   "\"Laufwerke\"=dword:00000007", "\"RDPSTANDARD\"=dword:00000001"}));
     ScriptedRunner runner;
     Tfmstsc dialog(nullptr);
     QCOMPARE(runner.shown().size(), size_t(0));
-    QCOMPARE(state(dialog), QStringLiteral("srv|0|anna|Büro|10101"));
+    QCOMPARE(tscstate::ofDialog(dialog), QStringLiteral("srv|0|anna|Büro|10101"));
 }
 
 void TestTfmstsc::wrongTypedValueStopsLoading_data()
@@ -159,13 +98,13 @@ void TestTfmstsc::wrongTypedValueStopsLoading()
     QFETCH(QByteArray, badLine);
     QFETCH(QString, message);
     QFETCH(QString, shown);
-    writeStore({"\"Host\"=\"srv\"", badLine, "\"Bild\"=dword:00000001"});
+    writeStore(storeWith({"\"Host\"=\"srv\"", badLine, "\"Bild\"=dword:00000001"}));
     ScriptedRunner runner;
     if (!message.isEmpty())
         runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     Tfmstsc dialog(nullptr);
     QCOMPARE(runner.shownTexts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(state(dialog), shown);
+    QCOMPARE(tscstate::ofDialog(dialog), shown);
 }
 
 void TestTfmstsc::switchLineFromControls_data()
@@ -211,12 +150,12 @@ void TestTfmstsc::switchLineFromControls()
     QFETCH(QString, boxes);
     QFETCH(QString, line);
     Tfmstsc dialog(nullptr);
-    setState(dialog, host, depth, user, domain, boxes);
+    tscstate::setDialog(dialog, host, depth, user, domain, boxes);
     control<QPushButton>(dialog, "connectbutton")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.switchLine(), line);
     QCOMPARE(QGuiApplication::clipboard()->text(), line);
-    QCOMPARE(stored(), state(dialog));
+    QCOMPARE(tscstate::stored(), tscstate::ofDialog(dialog));
 }
 
 void TestTfmstsc::readSwitchLine_data()
@@ -273,10 +212,10 @@ void TestTfmstsc::readSwitchLine()
     QFETCH(QString, line);
     QFETCH(QString, shown);
     Tfmstsc dialog(nullptr);
-    setState(dialog, QStringLiteral("alt"), 1, QStringLiteral("altuser"), QStringLiteral("altdom"),
-             QStringLiteral("11000"));
+    tscstate::setDialog(dialog, QStringLiteral("alt"), 1, QStringLiteral("altuser"),
+                        QStringLiteral("altdom"), QStringLiteral("11000"));
     dialog.ReadSwitchLine(line);
-    QCOMPARE(state(dialog), shown);
+    QCOMPARE(tscstate::ofDialog(dialog), shown);
 }
 
 void TestTfmstsc::invalidDepthStopsReading_data()
@@ -324,8 +263,8 @@ void TestTfmstsc::valuesStoredOnEveryClose()
     {
         Tfmstsc dialog(nullptr);
         dialog.show();
-        setState(dialog, QStringLiteral("srv"), -1, QStringLiteral("%username%"),
-                 QStringLiteral("dom"), QStringLiteral("01011"));
+        tscstate::setDialog(dialog, QStringLiteral("srv"), -1, QStringLiteral("%username%"),
+                            QStringLiteral("dom"), QStringLiteral("01011"));
         if (how == QLatin1String("escape"))
             QTest::keyClick(&dialog, Qt::Key_Escape);
         else
@@ -334,11 +273,11 @@ void TestTfmstsc::valuesStoredOnEveryClose()
         QCOMPARE(dialog.result(), how == QLatin1String("connectbutton") ? int(QDialog::Accepted)
                                                                         : int(QDialog::Rejected));
     }
-    QCOMPARE(stored(), QStringLiteral("srv|-1|%username%|dom|01011"));
+    QCOMPARE(tscstate::stored(), QStringLiteral("srv|-1|%username%|dom|01011"));
     if (how != QLatin1String("connectbutton"))
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("vorher"));
     Tfmstsc next(nullptr);
-    QCOMPARE(state(next), QStringLiteral("srv|-1|%username%|dom|01011"));
+    QCOMPARE(tscstate::ofDialog(next), QStringLiteral("srv|-1|%username%|dom|01011"));
 }
 
 void TestTfmstsc::storeFailureKeepsDialogOpen()
@@ -347,28 +286,28 @@ void TestTfmstsc::storeFailureKeepsDialogOpen()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     Tfmstsc dialog(nullptr);
     dialog.show();
-    setState(dialog, QStringLiteral("srv"), 0, QStringLiteral("Pfeil →"), QString(),
-             QStringLiteral("00000"));
+    tscstate::setDialog(dialog, QStringLiteral("srv"), 0, QStringLiteral("Pfeil →"), QString(),
+                        QStringLiteral("00000"));
     control<QPushButton>(dialog, "closebutton")->click();
     QCOMPARE(runner.shownTexts(), QStringList{"Fehler beim Setzen der Daten für 'Benutzer'"});
     QVERIFY(dialog.isVisible());
     // What was written before the failure stays written.
     TRegistry reg;
-    QVERIFY(reg.OpenKey(kKey, false));
+    QVERIFY(reg.OpenKey(kTarvikKey, false));
     QCOMPARE(reg.ReadString(QStringLiteral("Host")), QStringLiteral("srv"));
     QVERIFY(!reg.ValueExists(QStringLiteral("Domaene")));
 
     control<QLineEdit>(dialog, "Username")->setText(QStringLiteral("anna"));
     control<QPushButton>(dialog, "closebutton")->click();
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(stored(), QStringLiteral("srv|0|anna||00000"));
+    QCOMPARE(tscstate::stored(), QStringLiteral("srv|0|anna||00000"));
 }
 
 void TestTfmstsc::variableButtonsFillUserName()
 {
     Tfmstsc dialog(nullptr);
-    setState(dialog, QString(), 2, QStringLiteral("alt"), QStringLiteral("dom"),
-             QStringLiteral("00000"));
+    tscstate::setDialog(dialog, QString(), 2, QStringLiteral("alt"), QStringLiteral("dom"),
+                        QStringLiteral("00000"));
     control<QToolButton>(dialog, "SpeedButton2")->click();
     QCOMPARE(control<QLineEdit>(dialog, "Username")->text(), QStringLiteral("%administrator%"));
     control<QToolButton>(dialog, "SpeedButton1")->click();
@@ -379,15 +318,7 @@ void TestTfmstsc::variableButtonsFillUserName()
 void TestTfmstsc::controlsInTabOrder()
 {
     Tfmstsc dialog(nullptr);
-    QStringList order;
-    QWidget *w = control<QWidget>(dialog, "Host");
-    for (int i = 0; i < 11; ++i) {
-        order << w->objectName();
-        do
-            w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&dialog));
-    }
-    QCOMPARE(order,
+    QCOMPARE(windowprobe::tabOrder(dialog, "Host", 11),
              QStringList({"Host", "Farbtiefe", "Username", "Domain", "BG", "Printer", "drives",
                           "Console", "RDPstandard", "connectbutton", "closebutton"}));
 }

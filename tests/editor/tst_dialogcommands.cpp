@@ -22,15 +22,24 @@
 #include "testfiles.h"
 #include "tfmain.h"
 #include "tregistry.h"
+#include "tscstate.h"
+#include "windowprobe.h"
 
 using testfiles::crlf;
+using testfiles::kTarvikKey;
 using testfiles::readBytes;
+using testfiles::readStore;
 using testfiles::writeBytes;
+using tscstate::store;
+using tscstate::stored;
+using windowprobe::clickItem;
+using windowprobe::control;
+using windowprobe::field;
+using windowprobe::item;
+using windowprobe::panel;
+using windowprobe::setField;
 
 namespace {
-
-const QString kKey = QStringLiteral("\\Software\\Orvane\\tarvik");
-const char *const kBoxes[] = {"BG", "Printer", "drives", "Console", "RDPstandard"};
 
 QByteArray scrambled(const char *plain)
 {
@@ -89,82 +98,9 @@ QList<QByteArray> sectionLines(const QByteArray &file, const QByteArray &section
     return lines;
 }
 
-template <typename T> T *control(const QObject &parent, const char *name)
-{
-    auto *found = parent.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-QString field(const Tfmain &w, const char *name)
-{
-    return control<QLineEdit>(w, name)->text();
-}
-
-void setField(Tfmain &w, const char *name, const QString &text)
-{
-    control<QLineEdit>(w, name)->setText(text);
-}
-
-// section|id|Name|pfad|param and the visible boxes' states.
-QString panel(const Tfmain &w)
-{
-    QString text = QStringList{field(w, "section"), field(w, "id"), field(w, "Name"),
-                               field(w, "pfad"), field(w, "param")}
-                       .join(QLatin1Char('|'));
-    for (const char *name : {"klappCheck", "encrypt", "NichtSchliessen"}) {
-        const auto *b = control<QCheckBox>(w, name);
-        if (b->isVisibleTo(b->parentWidget()))
-            text += QLatin1Char(' ') + QLatin1String(name) + (b->isChecked() ? "+" : "-");
-    }
-    return text;
-}
-
-QTreeWidgetItem *item(const Tfmain &w, const QString &caption)
-{
-    const QList<QTreeWidgetItem *> found =
-        control<QTreeWidget>(w, "Tree")->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.size() == 1 ? found.first() : nullptr;
-}
-
-void clickItem(Tfmain &w, const QString &caption)
-{
-    auto *tree = control<QTreeWidget>(w, "Tree");
-    QTreeWidgetItem *found = item(w, caption);
-    QVERIFY2(found, qPrintable(caption));
-    tree->scrollToItem(found);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found).center());
-}
-
 QToolButton *tscButton(const Tfmain &w)
 {
     return control<QToolButton>(w, "btTSC");
-}
-
-// The remote-desktop dialog's controls: host|depth position|user|domain|five boxes as 0/1.
-QString dialogState(const QDialog &dialog)
-{
-    QString boxes;
-    for (const char *name : kBoxes)
-        boxes +=
-            control<QCheckBox>(dialog, name)->isChecked() ? QLatin1Char('1') : QLatin1Char('0');
-    return QStringList{control<QLineEdit>(dialog, "Host")->text(),
-                       QString::number(control<QComboBox>(dialog, "Farbtiefe")->currentIndex()),
-                       control<QLineEdit>(dialog, "Username")->text(),
-                       control<QLineEdit>(dialog, "Domain")->text(), boxes}
-        .join(QLatin1Char('|'));
-}
-
-void setDialogState(QDialog &dialog, const QString &state)
-{
-    const QStringList parts = state.split(QLatin1Char('|'));
-    control<QLineEdit>(dialog, "Host")->setText(parts[0]);
-    control<QComboBox>(dialog, "Farbtiefe")->setCurrentIndex(parts[1].toInt());
-    control<QLineEdit>(dialog, "Username")->setText(parts[2]);
-    control<QLineEdit>(dialog, "Domain")->setText(parts[3]);
-    for (int i = 0; i < 5; ++i)
-        control<QCheckBox>(dialog, kBoxes[i])->setChecked(parts[4][i] == QLatin1Char('1'));
 }
 
 // Answers the remote-desktop dialog: notes what it shows, sets it to newState (unless empty)
@@ -178,50 +114,12 @@ ScriptedRunner::Answer answerTsc(QString *shown, const QString &newState, const 
             return int(QDialog::Rejected);
         }
         if (shown)
-            *shown = dialogState(dialog);
+            *shown = tscstate::ofDialog(dialog);
         if (!newState.isEmpty())
-            setDialogState(dialog, newState);
+            tscstate::setDialog(dialog, newState);
         control<QPushButton>(dialog, button)->click();
         return dialog.result();
     };
-}
-
-// The nine per-user values in the form of dialogState(), read back from the store's file.
-QString stored()
-{
-    TRegistry reg;
-    if (!reg.OpenKey(kKey, false) || !reg.ValueExists(QStringLiteral("RDPstandard")))
-        return QStringLiteral("nothing");
-    QString boxes;
-    for (const char *name : {"Bild", "Drucker", "Laufwerke", "Console", "RDPstandard"})
-        boxes += reg.ReadBool(QLatin1String(name)) ? QLatin1Char('1') : QLatin1Char('0');
-    return QStringList{reg.ReadString(QStringLiteral("Host")),
-                       QString::number(reg.ReadInteger(QStringLiteral("Farbtiefe"))),
-                       reg.ReadString(QStringLiteral("Benutzer")),
-                       reg.ReadString(QStringLiteral("Domaene")), boxes}
-        .join(QLatin1Char('|'));
-}
-
-void store(const QString &state)
-{
-    const QStringList parts = state.split(QLatin1Char('|'));
-    TRegistry reg;
-    QVERIFY(reg.OpenKey(kKey, true));
-    reg.WriteString(QStringLiteral("Host"), parts[0]);
-    reg.WriteInteger(QStringLiteral("Farbtiefe"), parts[1].toInt());
-    reg.WriteString(QStringLiteral("Benutzer"), parts[2]);
-    reg.WriteString(QStringLiteral("Domaene"), parts[3]);
-    int i = 0;
-    for (const char *name : {"Bild", "Drucker", "Laufwerke", "Console", "RDPstandard"})
-        reg.WriteBool(QLatin1String(name), parts[4][i++] == QLatin1Char('1'));
-}
-
-QStringList shownClasses(const ScriptedRunner &runner)
-{
-    QStringList classes;
-    for (const ScriptedRunner::Shown &shown : runner.shown())
-        classes << shown.className;
-    return classes;
 }
 
 } // namespace
@@ -272,10 +170,7 @@ std::unique_ptr<Tfmain> TestDialogCommands::start(const QByteArray &menuBytes)
     if (!menuBytes.isNull())
         writeBytes(m_menu, menuBytes);
     auto w = std::make_unique<Tfmain>(QStringList{}, m_program);
-    w->resize(958, 467);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("window not exposed");
+    windowprobe::showWindow(*w);
     return w;
 }
 
@@ -323,7 +218,7 @@ void TestDialogCommands::tscPathDecidesReading()
     runner.then(answerTsc(&seen, {}, "closebutton"));
     tscButton(*w)->click();
 
-    QCOMPARE(shownClasses(runner), QStringList{"Tfmstsc"});
+    QCOMPARE(runner.shownClasses(), QStringList{"Tfmstsc"});
     QCOMPARE(runner.shown().front().title, QStringLiteral("Terminalserver-Client einrichten"));
     QCOMPARE(seen, shown);
     // Cancelled: panel and file as they were, but the dialog's values are kept for next time.
@@ -385,7 +280,7 @@ void TestDialogCommands::okStoresSwitchLineAndReloads()
     QVERIFY(!tscButton(*w)->isEnabled());
 
     QCOMPARE(stored(), QStringLiteral("alt|1|anna|firma|10000"));
-    const QByteArray storeFile = readBytes(regfile::storePath());
+    const QByteArray storeFile = readStore();
     QVERIFY(storeFile.contains("\"Host\"=\"alt\"\r\n\"Farbtiefe\"=dword:00000001\r\n"));
     QCOMPARE(runner.unexpected(), 0);
 
@@ -406,7 +301,7 @@ void TestDialogCommands::okWithoutColourDepth()
     const QList<QByteArray> lines = sectionLines(readBytes(m_menu), "A");
     QVERIFY(lines.contains("3d=?tsc"));
     QVERIFY(lines.contains("3p=/H:h /f:0"));
-    QVERIFY(readBytes(regfile::storePath()).contains("\"Farbtiefe\"=dword:ffffffff\r\n"));
+    QVERIFY(readStore().contains("\"Farbtiefe\"=dword:ffffffff\r\n"));
     QCOMPARE(stored(), QStringLiteral("h|-1|||00000"));
 }
 
@@ -414,7 +309,7 @@ void TestDialogCommands::wrongTypedValueShownBeforeDialog()
 {
     {
         TRegistry reg;
-        QVERIFY(reg.OpenKey(kKey, true));
+        QVERIFY(reg.OpenKey(kTarvikKey, true));
         reg.WriteString(QStringLiteral("Host"), QStringLiteral("gespeichert"));
         reg.WriteString(QStringLiteral("Farbtiefe"), QStringLiteral("2"));
     }
@@ -427,7 +322,7 @@ void TestDialogCommands::wrongTypedValueShownBeforeDialog()
     tscButton(*w)->click();
 
     // The load stops at the bad value, the command goes on and still reads the entry's line.
-    QCOMPARE(shownClasses(runner), QStringList({"QMessageBox", "Tfmstsc"}));
+    QCOMPARE(runner.shownClasses(), QStringList({"QMessageBox", "Tfmstsc"}));
     QCOMPARE(runner.shown().front().text, QStringLiteral("Ungültiger Datentyp für 'Farbtiefe'"));
     QCOMPARE(seen, QStringLiteral("alt|1|anna||00000"));
     QCOMPARE(stored(), seen);
@@ -485,7 +380,7 @@ void TestDialogCommands::invalidDepthStopsCommand()
     QFETCH(QString, piece);
     QFETCH(QString, value);
     store(QStringLiteral("gespeichert|0|bert|dom|10000"));
-    const QByteArray storeBefore = readBytes(regfile::storePath());
+    const QByteArray storeBefore = readStore();
     auto w = start();
     clickItem(*w, QStringLiteral("Editor"));
     setField(*w, "pfad", QStringLiteral("?tsc"));
@@ -497,10 +392,10 @@ void TestDialogCommands::invalidDepthStopsCommand()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     tscButton(*w)->click();
 
-    QCOMPARE(shownClasses(runner), QStringList{"QMessageBox"});
+    QCOMPARE(runner.shownClasses(), QStringList{"QMessageBox"});
     QCOMPARE(runner.shown().front().text,
              QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(value));
-    QCOMPARE(readBytes(regfile::storePath()), storeBefore);
+    QCOMPARE(readStore(), storeBefore);
     QCOMPARE(readBytes(m_menu), fileBefore);
     QCOMPARE(panel(*w), panelBefore);
 }
@@ -590,7 +485,7 @@ void TestDialogCommands::generalSettingsOpenedFresh()
     runner.then(answer(nullptr, "Button2"));
     control<QToolButton>(*w, "ToolButton1")->click();
     QCOMPARE(titles.last(), QStringLiteral("Extern onTop"));
-    QCOMPARE(shownClasses(runner), QStringList({"TFallgemein", "TFallgemein", "TFallgemein"}));
+    QCOMPARE(runner.shownClasses(), QStringList({"TFallgemein", "TFallgemein", "TFallgemein"}));
     QCOMPARE(runner.shown().front().title, QStringLiteral("Allgemeine Einstellungen"));
     QCOMPARE(owners, QList<QWidget *>(3, w.get()));
 }

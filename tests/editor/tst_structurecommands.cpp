@@ -21,10 +21,19 @@
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "tfmain.h"
+#include "windowprobe.h"
 
 using testfiles::crlf;
 using testfiles::readBytes;
 using testfiles::writeBytes;
+using windowprobe::box;
+using windowprobe::clickItem;
+using windowprobe::field;
+using windowprobe::setField;
+using windowprobe::shown;
+using windowprobe::tree;
+using windowprobe::treeTexts;
+using windowprobe::trigger;
 
 using Lines = QList<QByteArray>;
 
@@ -90,52 +99,6 @@ QMap<QString, QByteArray> folderSnapshot(const QString &folder)
     return files;
 }
 
-QTreeWidget *tree(const Tfmain &w)
-{
-    return w.findChild<QTreeWidget *>(QStringLiteral("Tree"));
-}
-
-// Nodes as they stand, entries indented by two blanks, in the tree's order.
-QStringList treeTexts(const Tfmain &w)
-{
-    QStringList texts;
-    const QTreeWidget *t = tree(w);
-    for (int i = 0; i < t->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *n = t->topLevelItem(i);
-        texts << n->text(0);
-        for (int j = 0; j < n->childCount(); ++j)
-            texts << QStringLiteral("  ") + n->child(j)->text(0);
-    }
-    return texts;
-}
-
-QString field(const Tfmain &w, const char *name)
-{
-    return w.findChild<QLineEdit *>(QLatin1String(name))->text();
-}
-
-void setField(Tfmain &w, const char *name, const QString &text)
-{
-    w.findChild<QLineEdit *>(QLatin1String(name))->setText(text);
-}
-
-QCheckBox *box(const Tfmain &w, const char *name)
-{
-    return w.findChild<QCheckBox *>(QLatin1String(name));
-}
-
-bool shown(const QWidget *widget)
-{
-    return widget->isVisibleTo(widget->parentWidget());
-}
-
-void trigger(Tfmain &w, const QString &action)
-{
-    QAction *a = w.findChild<QAction *>(action);
-    QVERIFY2(a, qPrintable(action));
-    a->trigger();
-}
-
 QToolButton *moveButton(const Tfmain &w)
 {
     const auto *bar = w.findChild<QToolBar *>(QStringLiteral("ToolBar1"));
@@ -148,16 +111,6 @@ void clickMove(Tfmain &w)
 {
     QToolButton *button = moveButton(w);
     QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
-}
-
-void clickItem(Tfmain &w, const QString &caption)
-{
-    QTreeWidget *t = tree(w);
-    const QList<QTreeWidgetItem *> found =
-        t->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-    QVERIFY2(found.size() == 1, qPrintable(caption));
-    t->scrollToItem(found.first());
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(found.first()).center());
 }
 
 QImage imageOf(const QIcon &icon)
@@ -281,10 +234,7 @@ QString TestStructureCommands::writeMenu(const Lines &lines, const QString &name
 std::unique_ptr<Tfmain> TestStructureCommands::start(const QStringList &arguments)
 {
     auto w = std::make_unique<Tfmain>(arguments, m_program);
-    w->resize(958, 467);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("window not exposed");
+    windowprobe::showWindow(*w);
     return w;
 }
 

@@ -19,10 +19,18 @@
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "tfmain.h"
+#include "windowprobe.h"
 
 using testfiles::crlf;
 using testfiles::readBytes;
 using testfiles::writeBytes;
+using windowprobe::box;
+using windowprobe::clickItem;
+using windowprobe::field;
+using windowprobe::panel;
+using windowprobe::setField;
+using windowprobe::treeTexts;
+using windowprobe::trigger;
 
 namespace {
 
@@ -55,67 +63,6 @@ QByteArray smallMenu()
                  "1p=\x36\x6b",
                  "1v=1",
                  "1dc=0"});
-}
-
-// Texts of the tree: nodes as they stand, entries indented by two blanks.
-QStringList treeTexts(const Tfmain &w)
-{
-    QStringList texts;
-    const auto *tree = w.findChild<QTreeWidget *>(QStringLiteral("Tree"));
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *node = tree->topLevelItem(i);
-        texts << node->text(0);
-        for (int j = 0; j < node->childCount(); ++j)
-            texts << QStringLiteral("  ") + node->child(j)->text(0);
-    }
-    return texts;
-}
-
-QString field(const Tfmain &w, const char *name)
-{
-    return w.findChild<QLineEdit *>(QLatin1String(name))->text();
-}
-
-void setField(Tfmain &w, const char *name, const QString &text)
-{
-    w.findChild<QLineEdit *>(QLatin1String(name))->setText(text);
-}
-
-QCheckBox *box(const Tfmain &w, const char *name)
-{
-    return w.findChild<QCheckBox *>(QLatin1String(name));
-}
-
-void trigger(Tfmain &w, const char *action)
-{
-    QAction *a = w.findChild<QAction *>(QLatin1String(action));
-    QVERIFY2(a, action);
-    a->trigger();
-}
-
-void clickItem(Tfmain &w, const QString &caption)
-{
-    auto *tree = w.findChild<QTreeWidget *>(QStringLiteral("Tree"));
-    const QList<QTreeWidgetItem *> found =
-        tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-    QVERIFY2(found.size() == 1, qPrintable(caption));
-    tree->scrollToItem(found.first());
-    const QRect rect = tree->visualItemRect(found.first());
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
-}
-
-// The panel as one line: section|id|Name|pfad|param and the visible boxes' states.
-QString panel(const Tfmain &w)
-{
-    QString text = QStringList{field(w, "section"), field(w, "id"), field(w, "Name"),
-                               field(w, "pfad"), field(w, "param")}
-                       .join(QLatin1Char('|'));
-    for (const char *name : {"klappCheck", "encrypt", "NichtSchliessen"}) {
-        const QCheckBox *b = box(w, name);
-        if (b->isVisibleTo(b->parentWidget()))
-            text += QLatin1Char(' ') + QLatin1String(name) + (b->isChecked() ? "+" : "-");
-    }
-    return text;
 }
 
 } // namespace
@@ -211,10 +158,7 @@ QString TestTfmain::makeProgramDir(const QByteArray &menu)
 std::unique_ptr<Tfmain> TestTfmain::start(const QStringList &arguments)
 {
     auto w = std::make_unique<Tfmain>(arguments, m_program);
-    w->resize(958, 467);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("window not exposed");
+    windowprobe::showWindow(*w);
     return w;
 }
 

@@ -7,6 +7,7 @@
 
 #include "cp1252.h"
 #include "exception.h"
+#include "testfiles.h"
 #include "tinifile.h"
 
 #include <optional>
@@ -14,24 +15,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testfiles::readBytes;
+using testfiles::writeBytes;
+
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// Rewrites the file in place (same inode), as an editor or another program would.
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
 
 bool isBlank(char c)
 {

@@ -6,34 +6,17 @@
 
 #include "exception.h"
 #include "registryfile.h"
+#include "testfiles.h"
 #include "tregistry.h"
+
+using testfiles::readStore;
+using testfiles::storeWith;
+using testfiles::writeStore;
 
 namespace {
 
 const QString kKey = QStringLiteral("\\Software\\Orvane\\tarvik");
 const QByteArray kKeyLine = "[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]";
-
-QByteArray readStore()
-{
-    QFile file(regfile::storePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeStore(const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(regfile::storePath()).absolutePath());
-    QFile file(regfile::storePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-QByteArray storeWith(const QList<QByteArray> &valueLines)
-{
-    QByteArray out = "REGEDIT4\r\n\r\n" + kKeyLine + "\r\n";
-    for (const QByteArray &line : valueLines)
-        out += line + "\r\n";
-    return out + "\r\n";
-}
 
 // The message of the ERegistryException that op raises, or an empty text when it raises none.
 template <typename Op> QString errorOf(Op &&op)

@@ -50,6 +50,14 @@ QStringList ScriptedRunner::shownTexts() const
     return texts;
 }
 
+QStringList ScriptedRunner::shownClasses() const
+{
+    QStringList classes;
+    for (const Shown &s : m_shown)
+        classes << s.className;
+    return classes;
+}
+
 ScriptedRunner::Answer ScriptedRunner::clickButton(const QString &buttonText)
 {
     return [buttonText](QDialog &dialog) {

@@ -40,6 +40,7 @@ public:
 
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList shownTexts() const;
+    QStringList shownClasses() const;
     int unexpected() const { return m_unexpected; }
     bool allAnswered() const { return m_answers.empty(); }
 

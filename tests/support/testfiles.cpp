@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "testfiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#include "registryfile.h"
 
 namespace testfiles {
 
@@ -39,6 +43,23 @@ QString sampleMenu()
 {
     return qEnvironmentVariable("TARVIK_SOURCE_DIR") +
            QStringLiteral("/resources/daten/tarvik.ini");
+}
+
+QByteArray readStore()
+{
+    return readBytes(regfile::storePath());
+}
+
+void writeStore(const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(regfile::storePath()).absolutePath());
+    writeBytes(regfile::storePath(), bytes);
+}
+
+QByteArray storeWith(const QList<QByteArray> &valueLines)
+{
+    return crlf(QList<QByteArray>{"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]"} +
+                valueLines + QList<QByteArray>{""});
 }
 
 } // namespace testfiles
