@@ -23,7 +23,7 @@ namespace {
 int killCount()
 {
     const int fromEnvironment = qEnvironmentVariableIntValue("TARVIK_CRASH_KILLS");
-    return fromEnvironment > 0 ? fromEnvironment : 200;
+    return fromEnvironment > 0 ? fromEnvironment : 100;
 }
 
 struct Tally
