@@ -1,0 +1,69 @@
+# SPDX-License-Identifier: MIT
+"""Prints the performance report of bench/compare from the benchmark program's JSON output and
+a timing of Python's configparser on the same menu file."""
+
+import configparser
+import json
+import os
+import statistics
+import sys
+import time
+
+OURS = [
+    ("BM_LoadMenuFile/400", "LoadMenuFile (read all, build the tree)"),
+    ("BM_SaveEntry", "save an entry, with reload"),
+    ("BM_DeleteEntry", "delete an entry, with reload"),
+    ("BM_MoveEntry", "move an entry, with reloads"),
+]
+FLOOR = "BM_ReadMenuBytes"
+UNITS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+
+
+def medians(path):
+    """Median real time in milliseconds of each benchmark, by name."""
+    with open(path, encoding="utf-8") as handle:
+        report = json.load(handle)
+    result = {}
+    for run in report["benchmarks"]:
+        name = run.get("run_name", run["name"]).removesuffix("/real_time")
+        if run.get("run_type") == "aggregate" and run.get("aggregate_name") != "median":
+            continue
+        result[name] = run["real_time"] * UNITS[run["time_unit"]]
+    return result
+
+
+def configparser_ms(menu, rounds=15):
+    """Median time of one configparser read of the whole file, as an administrator's script
+    would read it: Windows-1252, duplicate keys tolerated, no interpolation."""
+    times = []
+    for _ in range(rounds):
+        parser = configparser.ConfigParser(strict=False, interpolation=None)
+        start = time.perf_counter()
+        parser.read(menu, encoding="cp1252")
+        times.append((time.perf_counter() - start) * 1000)
+        if not parser.has_section("A"):
+            sys.exit("configparser did not read the menu")
+    return statistics.median(times)
+
+
+def main():
+    times = medians(sys.argv[1])
+    menu = sys.argv[2]
+    floor = times.get(FLOOR)
+    python = configparser_ms(menu)
+    rows = [("plain read of the file's bytes", floor),
+            ("Python configparser, one read", python)]
+    rows += [(label, times.get(name)) for name, label in OURS]
+
+    print(f"Menu: 26 nodes x 400 entries, {os.path.getsize(menu):,} bytes "
+          f"(medians; times in ms)\n")
+    print(f"{'':40} {'time':>10} {'x plain read':>13} {'x configparser':>15}")
+    for label, value in rows:
+        if value is None:
+            print(f"{label:40} {'missing':>10}")
+            continue
+        print(f"{label:40} {value:10.2f} {value / floor:13,.0f} {value / python:15.3g}")
+
+
+if __name__ == "__main__":
+    main()
