@@ -340,13 +340,17 @@ void HostileFiles::protectedFiles_data()
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<bool>("changed");
 
-    const QString unwritable = QStringLiteral("In %1 kann nicht geschrieben werden.");
+    // %1 stands for the folder of the menu file.
+    const QString unwritable = QStringLiteral("In %1/tarvik.ini kann nicht geschrieben werden.");
     QTest::newRow("unreadable file")
         << 0 << 0777 << QStringList{"answer text Neu", "trigger Knotenanlegen1"}
         << QStringList{"Beschriftung:", unwritable} << false;
     QTest::newRow("read-only folder, save rewrites the file in place")
         << 0666 << 0555 << QStringList{"click Rechner", "set Name Taschenrechner", "trigger Esave"}
         << QStringList() << true;
+    QTest::newRow("read-only folder, export needs a new file")
+        << 0666 << 0555 << QStringList{"click Lager", "trigger ToolButton4"}
+        << QStringList{"In %1/tarvik.Lager kann nicht geschrieben werden."} << false;
     QTest::newRow("read-only folder and file")
         << 0444 << 0555 << QStringList{"click Rechner", "set Name Taschenrechner", "trigger Esave"}
         << QStringList{unwritable} << false;
@@ -374,7 +378,7 @@ void HostileFiles::protectedFiles()
         for (const QString &command : std::as_const(commands))
             QCOMPARE(editor.command(command), QStringLiteral("ok"));
         for (QString &text : shown)
-            text.replace(QLatin1String("%1"), path);
+            text.replace(QLatin1String("%1"), folder);
         QCOMPARE(editor.list(QStringLiteral("shown")), shown);
     }
     ::chmod(QFile::encodeName(folder).constData(), 0755);
