@@ -3,6 +3,7 @@
 // editor window driven line by line from standard input.
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -31,14 +32,23 @@ void announce(int n)
         std::exit(3);
 }
 
+// With a count, the writer ends by telling how long one write took, start-up not counted.
+void reportSpeed(const QElapsedTimer &timer, int count)
+{
+    std::cerr << "us-per-write " << timer.nsecsElapsed() / 1000 / count << std::endl;
+}
+
 int menuWriter(const QString &path, int count)
 {
     int n = crashstates::menuStateOf(path).value_or(0);
+    QElapsedTimer timer;
+    timer.start();
     for (int written = 0; count == 0 || written < count; ++written) {
         announce(++n);
         TIniFile ini(path);
         crashstates::writeMenuState(ini, n);
     }
+    reportSpeed(timer, count);
     return 0;
 }
 
@@ -48,10 +58,13 @@ int registryWriter(int count)
     if (!reg.OpenKey(crashstates::kRegistryKey, true))
         return 2;
     int n = crashstates::registryStateOf(reg).value_or(0);
+    QElapsedTimer timer;
+    timer.start();
     for (int written = 0; count == 0 || written < count; ++written) {
         announce(++n);
         crashstates::writeRegistryState(reg, n);
     }
+    reportSpeed(timer, count);
     return 0;
 }
 
