@@ -27,19 +27,20 @@ bool CaptionOrder::lessThan(const QString &a, const QString &b) const
 
 void CaptionOrder::sort(Items &items) const
 {
-    // Sort keys are built once per item; comparing them is far cheaper than collating the texts
-    // again for every comparison of a large node.
+    // The texts are taken out of the items once; the collator then compares them directly,
+    // which stops at the first difference and so beats building a full sort key per item.
     struct Keyed
     {
-        QCollatorSortKey key;
+        QString text;
         QTreeWidgetItem *item;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(items.size());
     for (auto &item : items)
-        keyed.push_back({m_collator.sortKey(item->text(0)), item.get()});
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const Keyed &a, const Keyed &b) { return a.key.compare(b.key) < 0; });
+        keyed.push_back({item->text(0), item.get()});
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
+        return m_collator.compare(a.text, b.text) < 0;
+    });
     // Ownership moves over only once nothing can fail any more.
     Items sorted;
     sorted.reserve(items.size());
