@@ -44,6 +44,9 @@ public:
     bool setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value);
     bool removeKey(QByteArrayView section, QByteArrayView key);
     bool removeSection(QByteArrayView section); // every copy
+    // Removes every section named target, then renames every copy of source to target; the
+    // lines below each renamed header stay as they are, byte for byte.
+    bool renameSection(QByteArrayView source, QByteArrayView target);
 
     QByteArray toBytes() const;
 
@@ -116,12 +119,10 @@ public:
     // while a batch holds changes not yet written.
     void validate();
 
-    // Writes the document to disk, replacing the file atomically. False on failure; the
-    // document then no longer matches the disk and must be dropped with invalidate().
+    // Writes the document to disk, replacing the file atomically and durably. False on
+    // failure; the document then no longer matches the disk and must be dropped with
+    // invalidate().
     bool commit();
-
-    // Makes the last commit durable: syncs the folder that holds the new directory entry.
-    void sync();
 
     // Drops the parsed content; the next access reads the disk again.
     void invalidate();
@@ -138,7 +139,6 @@ private:
     QByteArray m_bytes; // what the disk held when last read or written
     Stamp m_stamp;
     qint64 m_verifiedAtNs = 0;
-    QString m_syncFolder;
 };
 
 // The shared state of the file at path (made absolute, not resolved).

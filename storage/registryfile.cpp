@@ -6,11 +6,7 @@
 #include <QFileInfo>
 
 #include "cp1252.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "durablewrite.h"
 
 namespace regfile {
 
@@ -265,32 +261,6 @@ void removeKeyTree(Contents &contents, const QString &path)
     });
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
-}
-
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 std::optional<Contents> parse(const QByteArray &bytes)
@@ -395,41 +365,12 @@ std::optional<Contents> load(const QString &path)
 
 bool save(const QString &path, const Contents &contents)
 {
-    QString target = path;
-    const QFileInfo info(path);
     // A store that is a symbolic link (a managed dotfile) stays one: its target is replaced.
-    if (info.isSymLink())
-        target = info.symLinkTarget();
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QDir().mkpath(folder))
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         return false;
-
-    // The caller holds the store's lock, so a temporary file found here was left by a writer
-    // that was killed before its rename.
-    const QString tempPrefix = QStringLiteral(".registry.reg.tmp-");
-    for (const QString &name : QDir(folder).entryList({tempPrefix + QStringLiteral("??????")},
-                                                      QDir::Files | QDir::Hidden | QDir::System))
-        QFile::remove(folder + QLatin1Char('/') + name);
-
-    QByteArray temp =
-        QFile::encodeName(folder + QLatin1Char('/') + tempPrefix + QStringLiteral("XXXXXX"));
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    struct stat old
-    {
-    };
-    if (::stat(QFile::encodeName(target).constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    const bool written = writeAll(fd, serialize(contents)) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed ||
-        ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) {
-        ::unlink(temp.constData());
-        return false;
-    }
-    syncFolder(QFile::encodeName(folder));
-    return true;
+    return durable::replaceFile(target, serialize(contents));
 }
 
 } // namespace regfile

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,37 @@ public:
 
 private:
     QString m_fileName;
+};
+
+// A profile file held in memory: the same reads and writes (and refusals) as TIniFile, on the
+// bytes it was made from; bytes() gives the file as it now stands. FileName() only names the
+// file in messages. Transactions edit files this way and write them once.
+class TMemIniFile : public TCustomIniFile
+{
+public:
+    TMemIniFile(QString fileName, const QByteArray &bytes);
+    ~TMemIniFile() override;
+
+    QString ReadString(const QString &section, const QString &ident, const QString &def) override;
+    void WriteString(const QString &section, const QString &ident, const QString &value) override;
+    void ReadSection(const QString &section, QStringList &strings) override;
+    void ReadSectionValues(const QString &section, QStringList &strings) override;
+    void EraseSection(const QString &section) override;
+    void DeleteKey(const QString &section, const QString &ident) override;
+    void UpdateFile() override;
+    bool ValueExists(const QString &section, const QString &ident) override;
+
+    // Gives every copy of section source the name target, in place, after erasing target; the
+    // section's lines stay byte for byte, also those the store would refuse to write.
+    void RenameSection(const QString &source, const QString &target);
+
+    QByteArray bytes() const;
+    // True once any operation changed the content.
+    bool changed() const { return m_changed; }
+
+private:
+    std::unique_ptr<profilefile::Document> m_doc;
+    bool m_changed = false;
 };
 
 // Writes refuse (EIniFileException, nothing written) text the launcher could not read back as

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace profilefile {
+class Document;
+}
+
+// The profile operations in Unicode texts on one parsed file, shared by the store on disk
+// (TIniFile) and the one in memory (TMemIniFile): how names and values are encoded for the file,
+// and which texts are refused because the launcher could not read them back as written.
+namespace profiletext {
+
+// "In %s kann nicht geschrieben werden", the store's message for a write that failed.
+QString cannotWrite(const QString &path);
+
+// The value as the launcher reads it; nullopt when the key is missing. A name that has no form
+// in the file names nothing.
+std::optional<QString> value(const profilefile::Document &doc, QStringView section,
+                             QStringView key);
+// The key names of the section, in file order.
+QStringList keys(const profilefile::Document &doc, QStringView section);
+
+// Each returns whether the content changed. A write of text the launcher could not read back as
+// written raises EIniFileException naming path and the reason; nothing changes then.
+bool setValue(profilefile::Document &doc, const QString &path, const QString &section,
+              const QString &key, const QString &value);
+bool removeKey(profilefile::Document &doc, QStringView section, QStringView key);
+bool removeSection(profilefile::Document &doc, QStringView section);
+
+// Renames every copy of section source to target, after removing every section named target;
+// the lines below the header stay byte for byte. Raises like setValue for a target name the
+// launcher could not read.
+bool renameSection(profilefile::Document &doc, const QString &path, QStringView source,
+                   const QString &target);
+
+} // namespace profiletext
