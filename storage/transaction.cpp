@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+#include "transaction.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+#include "durablewrite.h"
+#include "profilefile.h"
+#include "profiletext.h"
+#include "tinifile.h"
+
+namespace transaction {
+
+namespace {
+
+constexpr int kAttempts = 5;
+
+QString cannotRead(const QString &path)
+{
+    return QStringLiteral("%1 kann nicht gelesen werden").arg(path);
+}
+
+QString absolute(const QString &path)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+// The file's bytes now; nullopt when it does not exist. Raises when it exists but cannot be read.
+std::optional<QByteArray> current(const QString &path)
+{
+    profilefile::Stamp stamp;
+    std::optional<QByteArray> bytes = profilefile::readFile(path, &stamp);
+    if (!bytes && stamp.exists)
+        throw EIniFileException(cannotRead(path));
+    return bytes;
+}
+
+} // namespace
+
+struct Transaction::Entry
+{
+    QString path; // as the caller named it, for messages
+    QString key;  // absolute, to find it again
+    std::optional<QByteArray> before;
+    std::unique_ptr<TMemIniFile> ini;
+    bool removed = false;
+
+    std::optional<QByteArray> after() const
+    {
+        if (removed)
+            return std::nullopt;
+        if (!ini->changed())
+            return before;
+        return ini->bytes();
+    }
+};
+
+Transaction::Transaction() = default;
+Transaction::~Transaction() = default;
+
+Transaction::Entry &Transaction::entry(const QString &path)
+{
+    const QString key = absolute(path);
+    for (const auto &e : m_files) {
+        if (e->key == key)
+            return *e;
+    }
+    auto e = std::make_unique<Entry>();
+    e->path = path;
+    e->key = key;
+    e->before = current(path);
+    e->ini = std::make_unique<TMemIniFile>(path, e->before.value_or(QByteArray()));
+    m_files.push_back(std::move(e));
+    return *m_files.back();
+}
+
+TMemIniFile &Transaction::file(const QString &path)
+{
+    return *entry(path).ini;
+}
+
+bool Transaction::exists(const QString &path)
+{
+    return entry(path).before.has_value();
+}
+
+void Transaction::remove(const QString &path)
+{
+    entry(path).removed = true;
+}
+
+std::optional<Changes> Transaction::commit()
+{
+    std::vector<const Entry *> changed;
+    for (const auto &e : m_files) {
+        if (e->after() != e->before)
+            changed.push_back(e.get());
+    }
+    if (changed.empty())
+        return Changes{};
+
+    // Locked in one order by every writer, so two of them never wait for each other.
+    std::vector<const Entry *> lockOrder = changed;
+    std::sort(lockOrder.begin(), lockOrder.end(),
+              [](const Entry *a, const Entry *b) { return a->key < b->key; });
+    std::vector<std::unique_ptr<durable::FileLock>> locks;
+    for (const Entry *e : lockOrder)
+        locks.push_back(std::make_unique<durable::FileLock>(e->path));
+    for (const Entry *e : changed) {
+        if (current(e->path) != e->before)
+            return std::nullopt;
+    }
+
+    Changes changes;
+    for (const Entry *e : changed) {
+        const std::optional<QByteArray> after = e->after();
+        const bool ok =
+            after ? durable::replaceFile(e->path, *after) : durable::removeFile(e->path);
+        if (!ok)
+            throw EIniFileException(profiletext::cannotWrite(e->path));
+        changes.push_back({e->path, e->before, after});
+    }
+    return changes;
+}
+
+Changes run(const std::function<void(Transaction &)> &body)
+{
+    for (int attempt = 1;; ++attempt) {
+        Transaction t;
+        body(t);
+        if (std::optional<Changes> changes = t.commit())
+            return *changes;
+        if (attempt == kAttempts)
+            throw EChangedOutside(QStringLiteral("Die Datei wird gerade von einem anderen "
+                                                 "Programm geändert. Versuchen Sie es erneut."));
+    }
+}
+
+} // namespace transaction
