@@ -14,6 +14,10 @@ inline const QString kRootKey = QStringLiteral("Root");
 inline const QString kExpandKey = QStringLiteral("expand");
 inline const QString kNodeId = QStringLiteral("-");
 inline const QString kTscMarker = QStringLiteral("?tsc");
+// The tree width of the editor: read as "Width", written as "width" (names match without case).
+inline const QString kWidthKeyRead = QStringLiteral("Width");
+inline const QString kWidthKeyWritten = QStringLiteral("width");
+inline constexpr int kDefaultTreeWidth = 150;
 
 enum class EntryKey { Caption, Program, Params, Scrambled, KeepOpen };
 

@@ -55,7 +55,8 @@ void putEntry(TCustomIniFile &file, const QString &section, int index, const Ent
     }
 }
 
-// The indices that the entry keys of the section name, ascending.
+} // namespace
+
 QList<int> namedEntryIndices(TCustomIniFile &file, const QString &section)
 {
     QStringList names;
@@ -83,6 +84,8 @@ QList<int> namedEntryIndices(TCustomIniFile &file, const QString &section)
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     return indices;
 }
+
+namespace {
 
 void deleteEntry(TCustomIniFile &file, const QString &section, int index)
 {
@@ -120,12 +123,7 @@ EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index)
 
 void writeEntryKeys(TCustomIniFile &file, const QString &section, int index, const EntryKeys &keys)
 {
-    auto *ini = dynamic_cast<TIniFile *>(&file);
-    if (ini)
-        ini->BeginUpdate();
     putEntry(file, section, index, keys, kMoveOrder);
-    if (ini)
-        ini->EndUpdate();
 }
 
 std::optional<QString> freeNodeLetter(TCustomIniFile &file)
@@ -155,35 +153,26 @@ int lastEntryOfRun(TCustomIniFile &file, const QString &section, int index)
     return last;
 }
 
-void deleteEntryCompacting(TIniFile &file, const QString &section, int index)
+void deleteEntryCompacting(TCustomIniFile &file, const QString &section, int index)
 {
     const int last = lastEntryOfRun(file, section, index);
-    EntryKeys moved;
     if (last != index)
-        moved = readEntryKeys(file, section, last);
-
-    file.BeginUpdate();
-    if (last != index)
-        putEntry(file, section, index, moved, kMoveOrder);
+        putEntry(file, section, index, readEntryKeys(file, section, last), kMoveOrder);
     deleteEntry(file, section, last);
-    file.EndUpdate();
 }
 
-void deleteNodeCompacting(const QString &fileName, const QString &letter)
+void deleteNodeCompacting(TMemIniFile &file, const QString &letter)
 {
     QString last = letter;
-    {
-        TIniFile file(fileName);
-        const QStringList &letters = menufile::nodeLetters();
-        const int start = menufile::nodeLetterIndex(letter);
-        if (start >= 0) {
-            for (int i = start + 1; i < letters.size() && file.SectionExists(letters.at(i)); ++i)
-                last = letters.at(i);
-        }
-        file.EraseSection(letter);
+    const QStringList &letters = menufile::nodeLetters();
+    const int start = menufile::nodeLetterIndex(letter);
+    if (start >= 0) {
+        for (int i = start + 1; i < letters.size() && file.SectionExists(letters.at(i)); ++i)
+            last = letters.at(i);
     }
+    file.EraseSection(letter);
     if (last != letter)
-        RenameSection(fileName, last, letter);
+        file.RenameSection(last, letter);
 }
 
 QString exportFileName(const QString &menuFile, const QString &caption)
@@ -222,7 +211,7 @@ std::optional<QString> exportNameProblem(const QString &caption)
     return std::nullopt;
 }
 
-void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &target,
+void copyNodeToFile(TCustomIniFile &source, const QString &section, TCustomIniFile &target,
                     const QString &caption, bool expand)
 {
     // The node is deleted after the copy, so entries behind a gap (hidden by the loader, but
@@ -233,12 +222,10 @@ void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &ta
         entries.append({index, readEntryKeys(source, section, index)});
 
     static const QString node = menufile::nodeLetters().first();
-    target.BeginUpdate();
     target.WriteString(node, menufile::kRootKey, caption);
     target.WriteBool(node, menufile::kExpandKey, expand);
     for (const auto &[index, keys] : std::as_const(entries))
         putEntry(target, node, index, keys, kExportOrder);
-    target.EndUpdate();
 }
 
 } // namespace menuops

@@ -6,7 +6,7 @@
 #include <optional>
 
 class TCustomIniFile;
-class TIniFile;
+class TMemIniFile;
 
 // The steps the structural commands share. Free places and runs are found with the store's
 // existence probe, so no stored value ("*" included) is ever taken for a free place.
@@ -45,12 +45,15 @@ int freeEntryIndex(TCustomIniFile &file, const QString &section);
 // The last index of the run of existing entries that starts at index.
 int lastEntryOfRun(TCustomIniFile &file, const QString &section, int index);
 
-// Removes entry index of section and fills the hole with the last entry of its run.
-void deleteEntryCompacting(TIniFile &file, const QString &section, int index);
+// The indices that the entry keys of the section name, ascending.
+QList<int> namedEntryIndices(TCustomIniFile &file, const QString &section);
 
-// Erases node section letter and moves the last section of the run of letters after it into
-// the hole (RenameSection). Opens the file by name.
-void deleteNodeCompacting(const QString &fileName, const QString &letter);
+// Removes entry index of section and fills the hole with the last entry of its run.
+void deleteEntryCompacting(TCustomIniFile &file, const QString &section, int index);
+
+// Erases node section letter and renames the last section of the run of letters after it into
+// the hole, its lines kept byte for byte.
+void deleteNodeCompacting(TMemIniFile &file, const QString &letter);
 
 // The sub-list file an export of a node with that caption writes: the menu file's name with
 // its extension replaced by "." and the caption without blanks.
@@ -61,9 +64,8 @@ QString exportFileName(const QString &menuFile, const QString &caption);
 std::optional<QString> exportNameProblem(const QString &caption);
 
 // Writes node "A" of target from caption, expand and every entry of section in source (also
-// those behind a gap), each at its index with exactly the keys it has, in one atomic
-// replacement of target.
-void copyNodeToFile(TCustomIniFile &source, const QString &section, TIniFile &target,
+// those behind a gap), each at its index with exactly the keys it has.
+void copyNodeToFile(TCustomIniFile &source, const QString &section, TCustomIniFile &target,
                     const QString &caption, bool expand);
 
 } // namespace menuops

@@ -98,7 +98,9 @@ Parsed classify(QByteArrayView content)
     const QByteArrayView name = trimmed(line.first(eq));
     if (name.isEmpty() || name.front() == ';')
         return {};
-    return {Kind::Key, name, line.sliced(eq + 1)};
+    // The raw value runs to the line end, trailing blanks included.
+    const qsizetype valueStart = (line.data() - content.data()) + eq + 1;
+    return {Kind::Key, name, content.sliced(valueStart)};
 }
 
 qint64 nowNs()
@@ -461,6 +463,28 @@ bool Document::renameSection(QByteArrayView source, QByteArrayView target)
     }
     indexSections();
     return true;
+}
+
+std::vector<OutlineSection> Document::outline() const
+{
+    std::vector<OutlineSection> list;
+    int line = int(m_preamble.size());
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
+        const Section &s = m_sections[i];
+        OutlineSection &out = list.emplace_back();
+        out.name = classify(content(s.header)).name;
+        out.line = ++line;
+        out.first = m_sectionIndex.value(s.folded, -1) == i;
+        for (const Line &body : s.body) {
+            ++line;
+            const Parsed parsed = classify(content(body));
+            if (parsed.kind != Kind::Key)
+                continue;
+            out.keys.push_back(
+                {parsed.name, readValue(parsed.rawValue), parsed.rawValue, line, body.firstKey});
+        }
+    }
+    return list;
 }
 
 QByteArray Document::toBytes() const

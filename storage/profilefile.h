@@ -25,6 +25,24 @@ QByteArrayView readValue(QByteArrayView raw);
 // The text to put after "=" so that readValue gives value back.
 QByteArray writtenValue(QByteArrayView value);
 
+// One section copy of a parsed file as the launcher reads it, for a listing; views into the
+// document, valid until it changes.
+struct OutlineKey
+{
+    QByteArrayView name;
+    QByteArrayView value;    // as read: trimmed, quotes removed
+    QByteArrayView rawValue; // the text after "=", as it stands
+    int line = 0;            // 1-based
+    bool first = false;      // the key of its name the launcher reads
+};
+struct OutlineSection
+{
+    QByteArrayView name;
+    int line = 0;
+    bool first = false; // the copy of its name the launcher reads
+    std::vector<OutlineKey> keys;
+};
+
 // One parsed file. Every line keeps its bytes (line end included) until the store changes it,
 // so whatever is not changed is written back byte for byte.
 class Document
@@ -49,6 +67,10 @@ public:
     bool renameSection(QByteArrayView source, QByteArrayView target);
 
     QByteArray toBytes() const;
+
+    // Every section copy and its key lines, in file order; lines before the first header are
+    // not listed.
+    std::vector<OutlineSection> outline() const;
 
 private:
     // Bytes of the original file (offset, length) or bytes of its own once changed.

@@ -123,6 +123,23 @@ QStringList keys(const profilefile::Document &doc, QStringView section)
     return names;
 }
 
+std::vector<OutlineSection> outline(const profilefile::Document &doc)
+{
+    std::vector<OutlineSection> list;
+    for (const profilefile::OutlineSection &s : doc.outline()) {
+        OutlineSection &out = list.emplace_back();
+        out.name = cp1252::toUnicode(s.name);
+        out.line = s.line;
+        out.first = s.first;
+        out.keys.reserve(s.keys.size());
+        for (const profilefile::OutlineKey &k : s.keys) {
+            out.keys.push_back({cp1252::toUnicode(k.name), cp1252::toUnicode(k.value),
+                                cp1252::toUnicode(k.rawValue), k.line, k.first});
+        }
+    }
+    return list;
+}
+
 bool setValue(profilefile::Document &doc, const QString &path, const QString &section,
               const QString &key, const QString &value)
 {

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace profilefile {
 class Document;
@@ -31,6 +32,27 @@ bool setValue(profilefile::Document &doc, const QString &path, const QString &se
               const QString &key, const QString &value);
 bool removeKey(profilefile::Document &doc, QStringView section, QStringView key);
 bool removeSection(profilefile::Document &doc, QStringView section);
+
+// A file's sections and key lines as the launcher reads them, for checks of a whole menu.
+struct OutlineKey
+{
+    QString name;
+    QString value;    // as read: trimmed, one pair of surrounding quotes removed
+    QString rawValue; // the text after "=" as it stands in the file
+    int line;         // 1-based; CR, LF and CRLF each end a line
+    bool first;       // the first key of its name in the section: the one the launcher reads
+};
+struct OutlineSection
+{
+    QString name;
+    int line;   // of the header
+    bool first; // the first section of its name (ASCII case ignored): the one the launcher reads
+    std::vector<OutlineKey> keys;
+};
+
+// Every section copy in file order, with its key lines; lines before the first header are not
+// listed.
+std::vector<OutlineSection> outline(const profilefile::Document &doc);
 
 // Renames every copy of section source to target, after removing every section named target;
 // the lines below the header stay byte for byte. Raises like setValue for a target name the

@@ -35,6 +35,14 @@ public:
     using Exception::Exception;
 };
 
+// The user must change something first (a caption that names no file, no free place, ...):
+// the command wrote nothing. Shown as a plain message.
+class ERefused : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
 class Transaction
 {
 public:

@@ -6,11 +6,8 @@
 #include "cp1252.h"
 #include "menulayout.h"
 #include "menuops.h"
-#include "mtools.h"
 #include "tinifile.h"
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -245,75 +242,25 @@ private slots:
         QFETCH(QString, letter);
         QFETCH(QStringList, expected);
         const QString path = writeMenu(lines);
-        menuops::deleteNodeCompacting(path, letter);
+        TMemIniFile file(path, toFileBytes(lines));
+        menuops::deleteNodeCompacting(file, letter);
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.bytes());
+        out.close();
         QCOMPARE(dump(path), sorted(expected));
     }
 
-    void renameSection_data()
+    // The node that fills the hole keeps every line as it stood, also comments and keys the
+    // store would refuse to write, and the whole delete is one change of the bytes.
+    void deleteNodeKeepsMovedLines()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<QStringList>("expected");
-
-        QTest::newRow("moves every key, values with '='")
-            << QStringList{"[A]", "Root=a", "[D]", "Root=d", "0p=x=1", "0b=\" lead\""} << "D"
-            << "B" << true << QStringList{"A|Root=a", "B|Root=d", "B|0p=x=1", "B|0b= lead"};
-        QTest::newRow("target keeps keys the source does not name")
-            << QStringList{"[B]", "Root=alt", "expand=1", "[D]", "Root=d"} << "D"
-            << "B" << true << QStringList{"B|Root=d", "B|expand=1"};
-        QTest::newRow("missing source") << QStringList{"[A]", "Root=a", "[D]"} << "D"
-                                        << "B" << false << QStringList{"A|Root=a"};
-        QTest::newRow("onto itself, other case") << QStringList{"[Other]", "k=v"} << "Other"
-                                                 << "OTHER" << true << QStringList{"Other|k=v"};
-    }
-    void renameSection()
-    {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, source);
-        QFETCH(QString, target);
-        QFETCH(bool, result);
-        QFETCH(QStringList, expected);
-        const QString path = writeMenu(lines);
-        QCOMPARE(RenameSection(path, source, target), result);
-        QCOMPARE(dump(path), sorted(expected));
-    }
-
-    void renameSectionReadOnly()
-    {
-        const QString path = writeMenu(nodeSection("A", "a") + nodeSection("B", "b"));
-        const QByteArray before = toFileBytes(nodeSection("A", "a") + nodeSection("B", "b"));
-        QFile::setPermissions(path, QFile::ReadOwner);
-        if (QFileInfo(path).isWritable())
-            QSKIP("running with rights that ignore file permissions");
-        QVERIFY(!RenameSection(path, "B", "A"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), before);
-    }
-
-    // A write that may not grow the file fails, one that shrinks it succeeds. Erasing the source
-    // first would succeed and then lose the keys when the target write fails.
-    void renameSectionFailureLosesNothing()
-    {
-        const QStringList lines =
-            nodeSection("A", "a") + entry(0, "Mail") + nodeSection("B", "b") + entry(0, "Word");
-        const QString path = writeMenu(lines);
-        const QStringList before = dump(path);
-
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit oldLimit{};
-        getrlimit(RLIMIT_FSIZE, &oldLimit);
-        rlimit limit = oldLimit;
-        limit.rlim_cur = rlim_t(QFileInfo(path).size() - 1);
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const bool result = RenameSection(path, "B", "C");
-        setrlimit(RLIMIT_FSIZE, &oldLimit);
-        std::signal(SIGXFSZ, oldHandler);
-
-        QVERIFY(!result);
-        QCOMPARE(dump(path), before);
+        const QByteArray before = "[A]\r\nRoot=Eins\r\n[B]\r\nRoot=Zwei\r\n[C]\r\nRoot=Drei\r\n"
+                                  "; Kommentar\r\n[x=1\r\n  0b = \"q\" \r\n";
+        TMemIniFile file(QStringLiteral("menu.ini"), before);
+        menuops::deleteNodeCompacting(file, QStringLiteral("A"));
+        QCOMPARE(file.bytes(), QByteArray("[B]\r\nRoot=Zwei\r\n[A]\r\nRoot=Drei\r\n; Kommentar\r\n"
+                                          "[x=1\r\n  0b = \"q\" \r\n"));
     }
 
     void exportFileName_data()

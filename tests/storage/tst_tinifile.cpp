@@ -7,6 +7,8 @@
 
 #include "cp1252.h"
 #include "exception.h"
+#include "profilefile.h"
+#include "profiletext.h"
 #include "testfiles.h"
 #include "tinifile.h"
 
@@ -128,6 +130,8 @@ private Q_SLOTS:
     void batchWritesOnceAtEnd();
     void batchFailureDropsEverything();
     void releaseInsideBatchDropsChanges();
+    void outline_data();
+    void outline();
 
 private:
     QString path(const QString &name = QStringLiteral("menu.ini")) const
@@ -827,6 +831,45 @@ void TestTIniFile::releaseInsideBatchDropsChanges()
     ini.WriteString("A", "x", "1");
     ini.EndUpdate();
     QCOMPARE(readBytes(path()), QByteArray("[A]\r\nRoot=Start\r\nx=1\r\n"));
+}
+
+
+void TestTIniFile::outline_data()
+{
+    // Sections as "[name]line", keys as "name=value|raw|line"; "~" marks a later copy.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty") << QByteArray() << QStringList();
+    QTest::newRow("preamble not listed, blank and comment lines counted")
+        << QByteArray("k=0\r\n; c\r\n[A]\r\n\r\n;x=1\r\n j = \" v \" \r\n")
+        << QStringList{"[A]3", "j= v |\" v \" |6"};
+    QTest::newRow("each line end counts once")
+        << QByteArray("[A]\rx=1\n\ny=2\r\n\n\r[B]\n\rz=3")
+        << QStringList{"[A]1", "x=1|1|2", "y=2|2|4", "[B]7", "z=3|3|9"};
+    QTest::newRow("later copies, ASCII case ignored")
+        << QByteArray("[A]\nx=1\nX=2\n[\xC4]\n[ a ]\nx=3\n[\xE4]\n")
+        << QStringList{"[A]1", "x=1|1|2", "X=2|2|3~", "[\u00C4]4", "[a]5~", "x=3|3|6",
+                       "[\u00E4]7"};
+    QTest::newRow("byte order mark is no line")
+        << QByteArray("\xEF\xBB\xBF[A]\r\nk='q'\r\n") << QStringList{"[A]1", "k=q|'q'|2"};
+}
+
+void TestTIniFile::outline()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, expected);
+    const profilefile::Document doc(file);
+    QStringList actual;
+    for (const profiletext::OutlineSection &s : profiletext::outline(doc)) {
+        actual << QStringLiteral("[%1]%2%3").arg(s.name).arg(s.line).arg(s.first ? "" : "~");
+        for (const profiletext::OutlineKey &k : s.keys) {
+            actual << QStringLiteral("%1=%2|%3|%4%5")
+                          .arg(k.name, k.value, k.rawValue)
+                          .arg(k.line)
+                          .arg(k.first ? "" : "~");
+        }
+    }
+    QCOMPARE(actual, expected);
 }
 
 QTEST_APPLESS_MAIN(TestTIniFile)

@@ -1,0 +1,366 @@
+// SPDX-License-Identifier: MIT
+#include "menumodel.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "conversion.h"
+#include "exception.h"
+#include "menulayout.h"
+#include "profilefile.h"
+#include "tinifile.h"
+
+namespace menu {
+
+using menufile::EntryKey;
+using menufile::entryKey;
+using transaction::EChangedOutside;
+using transaction::ERefused;
+using transaction::Transaction;
+
+namespace {
+
+const QString kUnnamed = QStringLiteral("(Unbenannt)");
+
+// A value can never hold a line break, so this default tells a missing key from every value.
+std::optional<QString> stored(TCustomIniFile &file, const QString &section, const QString &key)
+{
+    static const QString missing = QStringLiteral("\n");
+    QString value = file.ReadString(section, key, missing);
+    if (value.size() == 1 && value.front() == u'\n')
+        return std::nullopt;
+    return value;
+}
+
+bool asBool(const std::optional<QString> &value)
+{
+    return StrToIntDef(value.value_or(QString()), 0) != 0;
+}
+
+// Key names of an entry, built once per index: a load asks for the same names in every node.
+const std::array<QString, 5> &entryKeyNames(int index)
+{
+    static std::vector<std::array<QString, 5>> names;
+    while (names.size() <= size_t(index)) {
+        const int n = int(names.size());
+        std::array<QString, 5> keys;
+        for (EntryKey key : menufile::kAllEntryKeys)
+            keys[size_t(key)] = entryKey(n, key);
+        names.push_back(std::move(keys));
+    }
+    return names[size_t(index)];
+}
+
+menuops::EntryKeys storedEntry(TCustomIniFile &file, const QString &letter, int index)
+{
+    const auto &names = entryKeyNames(index);
+    menuops::EntryKeys keys;
+    keys.caption = stored(file, letter, names[size_t(EntryKey::Caption)]);
+    keys.program = stored(file, letter, names[size_t(EntryKey::Program)]);
+    keys.params = stored(file, letter, names[size_t(EntryKey::Params)]);
+    keys.scrambled = stored(file, letter, names[size_t(EntryKey::Scrambled)]);
+    keys.keepOpen = stored(file, letter, names[size_t(EntryKey::KeepOpen)]);
+    return keys;
+}
+
+std::vector<std::optional<QString>> seenOf(const menuops::EntryKeys &keys)
+{
+    return {keys.caption, keys.program, keys.params, keys.scrambled, keys.keepOpen};
+}
+
+std::vector<std::optional<QString>> storedKeys(TCustomIniFile &file, const QString &letter,
+                                               int index)
+{
+    if (index == kNodeIndex)
+        return {stored(file, letter, menufile::kRootKey),
+                stored(file, letter, menufile::kExpandKey)};
+    return seenOf(storedEntry(file, letter, index));
+}
+
+[[noreturn]] void throwChanged(const ItemRef &item)
+{
+    throw EChangedOutside(QStringLiteral("»%1« wurde außerhalb des Editors geändert oder "
+                                         "entfernt. Es wurde nichts gespeichert; die Datei wird "
+                                         "neu geladen.")
+                              .arg(item.caption));
+}
+
+// The item as shown, or EChangedOutside. wholeNode: also every entry the node showed, and
+// nothing added at its end, since the command takes them along.
+TMemIniFile &expectItem(Transaction &t, const ItemRef &item, bool wholeNode = false)
+{
+    if (!t.exists(item.file))
+        throwChanged(item);
+    TMemIniFile &file = t.file(item.file);
+    if (storedKeys(file, item.letter, item.index) != item.seen)
+        throwChanged(item);
+    if (wholeNode && item.isNode()) {
+        for (int i = 0; i < int(item.seenEntries.size()); ++i) {
+            if (storedEntry(file, item.letter, i) != item.seenEntries[size_t(i)])
+                throwChanged(item);
+        }
+    }
+    return file;
+}
+
+void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
+{
+    const auto &names = entryKeyNames(index);
+    file.WriteString(letter, names[size_t(EntryKey::Caption)], fields.caption);
+    file.WriteString(letter, names[size_t(EntryKey::Program)], fields.program);
+    file.WriteBool(letter, names[size_t(EntryKey::Scrambled)], fields.scrambled);
+    file.WriteString(letter, names[size_t(EntryKey::Params)],
+                     fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params);
+    file.WriteBool(letter, names[size_t(EntryKey::KeepOpen)], fields.keepOpen);
+}
+
+Fields named(Fields fields)
+{
+    if (fields.caption.isEmpty())
+        fields.caption = kUnnamed;
+    return fields;
+}
+
+// A file in the folder of path whose name equals path's name but for letter case: on the
+// launcher's platform that is the same file.
+std::optional<QString> existingFileLike(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDir folder = info.dir();
+    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                QDir::NoDotAndDotDot)) {
+        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            return folder.filePath(name);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Menu read(TCustomIniFile &file, bool exists)
+{
+    Menu menu;
+    menu.path = file.FileName();
+    menu.exists = exists;
+    menu.treeWidth = file.ReadInteger(menufile::kConfigSection, menufile::kWidthKeyRead,
+                                      menufile::kDefaultTreeWidth);
+    const QStringList &letters = menufile::nodeLetters();
+    int gap = 0;
+    for (; gap < letters.size(); ++gap) {
+        const QString &letter = letters.at(gap);
+        // The launcher reads "Root" with the default "*": a stored "*" ends the run as well.
+        const std::optional<QString> root = stored(file, letter, menufile::kRootKey);
+        if (!root || *root == QLatin1String("*"))
+            break;
+        Node node;
+        node.letter = letter;
+        node.caption = *root;
+        node.storedExpand = stored(file, letter, menufile::kExpandKey);
+        node.expand = asBool(node.storedExpand);
+        for (int n = 0;; ++n) {
+            menuops::EntryKeys keys = storedEntry(file, letter, n);
+            if (!keys.caption || keys.caption->isEmpty()) {
+                node.runEnd = std::move(keys);
+                break;
+            }
+            Entry entry;
+            entry.index = n;
+            entry.caption = *keys.caption;
+            entry.program = keys.program.value_or(QString());
+            entry.scrambled = asBool(keys.scrambled);
+            entry.keepOpen = asBool(keys.keepOpen);
+            entry.params = keys.params.value_or(QString());
+            if (entry.scrambled)
+                entry.params = menufile::ScrambleParams(entry.params);
+            entry.stored = std::move(keys);
+            node.entries.push_back(std::move(entry));
+        }
+        const int shown = int(node.entries.size());
+        if (node.runEnd.exists() || file.SectionExists(letter)) {
+            for (int index : menuops::namedEntryIndices(file, letter)) {
+                if (index > shown || (index == shown && node.runEnd.caption))
+                    node.hiddenEntries.append(index);
+            }
+        }
+        menu.nodes.push_back(std::move(node));
+    }
+    for (int i = gap; i < letters.size(); ++i) {
+        if (file.SectionExists(letters.at(i)))
+            menu.hiddenNodes.append(letters.at(i));
+    }
+    return menu;
+}
+
+Menu load(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isFile() || !info.isReadable()))
+        throw EIniFileException(QStringLiteral("%1 kann nicht gelesen werden").arg(path));
+    TIniFile file(path);
+    return read(file, info.exists());
+}
+
+ItemRef refOf(const Menu &menu, const Node &node)
+{
+    ItemRef item;
+    item.file = menu.path;
+    item.letter = node.letter;
+    item.caption = node.caption;
+    item.seen = {node.caption, node.storedExpand};
+    for (const Entry &entry : node.entries)
+        item.seenEntries.push_back(entry.stored);
+    item.seenEntries.push_back(node.runEnd);
+    return item;
+}
+
+ItemRef refOf(const Menu &menu, const Node &node, const Entry &entry)
+{
+    ItemRef item;
+    item.file = menu.path;
+    item.letter = node.letter;
+    item.index = entry.index;
+    item.caption = entry.caption;
+    item.seen = seenOf(entry.stored);
+    return item;
+}
+
+Result saveItem(const ItemRef &shown, const Fields &panel)
+{
+    const Fields fields = named(panel);
+    Result result{{}, shown.file, shown.letter, shown.index};
+    result.changes = transaction::run([&](Transaction &t) {
+        TMemIniFile &file = expectItem(t, shown);
+        if (shown.isNode()) {
+            file.WriteString(shown.letter, menufile::kRootKey, fields.caption);
+            file.WriteBool(shown.letter, menufile::kExpandKey, fields.expand);
+        } else {
+            writeEntry(file, shown.letter, shown.index, fields);
+        }
+    });
+    return result;
+}
+
+Result saveNewEntry(const ItemRef &node, const Fields &panel)
+{
+    const Fields fields = named(panel);
+    Result result{{}, node.file, node.letter, kNodeIndex};
+    result.changes = transaction::run([&](Transaction &t) {
+        TMemIniFile &file = expectItem(t, node);
+        result.index = menuops::freeEntryIndex(file, node.letter);
+        writeEntry(file, node.letter, result.index, fields);
+    });
+    return result;
+}
+
+std::optional<QString> freeNodeLetter(const QString &file)
+{
+    TIniFile ini(file);
+    return menuops::freeNodeLetter(ini);
+}
+
+Result createNode(const QString &path, const QString &caption, bool mayCreateFile)
+{
+    Result result{{}, path, QString(), kNodeIndex};
+    result.changes = transaction::run([&](Transaction &t) {
+        if (!t.exists(path) && !mayCreateFile)
+            throw EChangedOutside(QStringLiteral("Die Datei %1 wurde außerhalb des Editors "
+                                                 "entfernt. Es wurde nichts gespeichert.")
+                                      .arg(path));
+        TMemIniFile &file = t.file(path);
+        const std::optional<QString> letter = menuops::freeNodeLetter(file);
+        if (!letter)
+            throw ERefused(QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
+        result.letter = *letter;
+        file.WriteString(*letter, menufile::kRootKey, caption);
+    });
+    return result;
+}
+
+Result deleteItem(const ItemRef &shown)
+{
+    Result result{{}, shown.file, shown.letter, shown.index};
+    result.changes = transaction::run([&](Transaction &t) {
+        TMemIniFile &file = expectItem(t, shown, true);
+        if (shown.isNode())
+            menuops::deleteNodeCompacting(file, shown.letter);
+        else
+            menuops::deleteEntryCompacting(file, shown.letter, shown.index);
+    });
+    return result;
+}
+
+Result moveEntry(const ItemRef &source, const ItemRef &target, const Fields &panel)
+{
+    Fields fields = named(panel);
+    fields.scrambled = false;
+    fields.keepOpen = false;
+    Result result{{}, target.file, target.letter, kNodeIndex};
+    result.changes = transaction::run([&](Transaction &t) {
+        // The target's file is used first, so it is written first: a failure in between leaves
+        // the entry twice, never lost.
+        TMemIniFile &targetFile = expectItem(t, target);
+        TMemIniFile &sourceFile = expectItem(t, source);
+        result.index = menuops::freeEntryIndex(targetFile, target.letter);
+        writeEntry(targetFile, target.letter, result.index, fields);
+        menuops::deleteEntryCompacting(sourceFile, source.letter, source.index);
+        // Moved within its own node, the copy came back into the hole the source left.
+        if (&targetFile == &sourceFile && target.letter == source.letter &&
+            !menuops::entryExists(sourceFile, source.letter, result.index))
+            result.index = source.index;
+    });
+    return result;
+}
+
+Result duplicateEntry(const ItemRef &shown, const Fields &panel)
+{
+    Fields fields = panel;
+    fields.caption.prepend(QLatin1Char('_'));
+    Result result{{}, shown.file, shown.letter, kNodeIndex};
+    result.changes = transaction::run([&](Transaction &t) {
+        TMemIniFile &file = expectItem(t, shown);
+        result.index = menuops::freeEntryIndex(file, shown.letter);
+        writeEntry(file, shown.letter, result.index, fields);
+    });
+    return result;
+}
+
+QString exportTarget(const QString &menuFile, const QString &caption)
+{
+    if (const std::optional<QString> problem = menuops::exportNameProblem(caption))
+        throw ERefused(*problem);
+    const QString target = menuops::exportFileName(menuFile, caption);
+    if (const std::optional<QString> existing = existingFileLike(target))
+        throw ERefused(QStringLiteral("Die Datei %1 gibt es bereits. Damit nichts "
+                                      "überschrieben wird, wurde nicht exportiert.")
+                           .arg(*existing));
+    return target;
+}
+
+Result exportNode(const ItemRef &shown, const QString &caption, bool expand, bool deleteNode)
+{
+    const QString target = exportTarget(shown.file, caption);
+    Result result{{}, target, menufile::nodeLetters().first(), kNodeIndex};
+    result.changes = transaction::run([&](Transaction &t) {
+        // The sub-list is used first, so it is written before the node leaves the menu.
+        if (t.exists(target))
+            throw ERefused(QStringLiteral("Die Datei %1 gibt es bereits. Damit nichts "
+                                          "überschrieben wird, wurde nicht exportiert.")
+                               .arg(target));
+        TMemIniFile &sub = t.file(target);
+        TMemIniFile &menuFile = expectItem(t, shown, true);
+        menuops::copyNodeToFile(menuFile, shown.letter, sub, caption, expand);
+        if (deleteNode)
+            menuops::deleteNodeCompacting(menuFile, shown.letter);
+    });
+    return result;
+}
+
+transaction::Changes writeWidth(const QString &file, int width)
+{
+    return transaction::run([&](Transaction &t) {
+        if (t.exists(file))
+            t.file(file).WriteInteger(menufile::kConfigSection, menufile::kWidthKeyWritten, width);
+    });
+}
+
+} // namespace menu

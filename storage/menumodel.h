@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+#include "menuops.h"
+#include "transaction.h"
+
+class TCustomIniFile;
+
+// The menu as the launcher reads it, and every command that changes it as a transaction on the
+// files as they stand. The window shows a Menu, keeps an ItemRef of the item in its panel, and
+// hands both back to a command, which first checks that the file still holds the item as shown.
+namespace menu {
+
+inline constexpr int kNodeIndex = -1;
+
+struct Entry
+{
+    int index = 0;
+    QString caption;
+    QString program;
+    QString params; // plain, also when stored scrambled
+    bool scrambled = false;
+    bool keepOpen = false;
+    menuops::EntryKeys stored; // the five keys as they stand in the file
+};
+
+struct Node
+{
+    QString letter;
+    QString caption;
+    bool expand = false;
+    std::optional<QString> storedExpand;
+    std::vector<Entry> entries; // as the launcher shows them: from index 0 to the first gap
+    // The keys at the index where the launcher stops (usually none): what the node's run ends at.
+    menuops::EntryKeys runEnd;
+    QList<int> hiddenEntries; // indices that hold entry keys behind that gap
+};
+
+struct Menu
+{
+    QString path;
+    bool exists = false;
+    std::vector<Node> nodes;  // as the launcher shows them: from "A" to the first gap
+    QStringList hiddenNodes;  // node letters behind that gap whose sections hold keys
+    int treeWidth = 0;
+};
+
+// Reads the menu file at path. A missing file is an empty menu; one that exists but cannot be
+// read raises EIniFileException "%s kann nicht gelesen werden".
+Menu load(const QString &path);
+Menu read(TCustomIniFile &file, bool exists);
+
+// A node or entry as the user saw it, for the commands that act on it.
+struct ItemRef
+{
+    QString file;
+    QString letter;
+    int index = kNodeIndex;
+    QString caption;
+    std::vector<std::optional<QString>> seen; // node: Root, expand; entry: b, d, p, v, dc
+    std::vector<menuops::EntryKeys> seenEntries; // node: its shown entries and its run end
+
+    bool isNode() const { return index == kNodeIndex; }
+};
+
+ItemRef refOf(const Menu &menu, const Node &node);
+ItemRef refOf(const Menu &menu, const Node &node, const Entry &entry);
+
+// What the panel holds: for a node caption and expand, for an entry the rest.
+struct Fields
+{
+    QString caption;
+    QString program;
+    QString params; // plain
+    bool scrambled = false;
+    bool keepOpen = false;
+    bool expand = false;
+};
+
+// The item a command wrote (or the one now standing where it deleted), and the file changes.
+struct Result
+{
+    transaction::Changes changes;
+    QString file;
+    QString letter;
+    int index = kNodeIndex;
+};
+
+// Every command raises EChangedOutside, writing nothing, when the file no longer holds the item
+// as seen (or is gone), ERefused for what the user must change first, and the stores' errors.
+Result saveItem(const ItemRef &shown, const Fields &fields);
+// A new entry of the node at the first free index as the file now stands.
+Result saveNewEntry(const ItemRef &node, const Fields &fields);
+// mayCreateFile: the menu was opened as new, so its first node creates the file.
+Result createNode(const QString &file, const QString &caption, bool mayCreateFile);
+// The first letter a new node would take now; nullopt when all are taken.
+std::optional<QString> freeNodeLetter(const QString &file);
+Result deleteItem(const ItemRef &shown);
+// Stores fields as a new entry of target (plain parameters, both flags off), then deletes the
+// source entry; across two files the copy is written first.
+Result moveEntry(const ItemRef &source, const ItemRef &target, const Fields &fields);
+Result duplicateEntry(const ItemRef &shown, const Fields &fields);
+// Copies the node with caption and expand into its own sub-list, then (deleteNode) removes it
+// from the menu; the sub-list is written first. Result names the sub-list.
+Result exportNode(const ItemRef &shown, const QString &caption, bool expand, bool deleteNode);
+// The sub-list an export of a node with that caption would write, or ERefused with the reason.
+QString exportTarget(const QString &menuFile, const QString &caption);
+// Stores the tree width; a file that does not exist is not created for it.
+transaction::Changes writeWidth(const QString &file, int width);
+
+} // namespace menu
