@@ -833,7 +833,6 @@ void TestTIniFile::releaseInsideBatchDropsChanges()
     QCOMPARE(readBytes(path()), QByteArray("[A]\r\nRoot=Start\r\nx=1\r\n"));
 }
 
-
 void TestTIniFile::outline_data()
 {
     // Sections as "[name]line", keys as "name=value|raw|line"; "~" marks a later copy.
@@ -842,14 +841,13 @@ void TestTIniFile::outline_data()
     QTest::newRow("empty") << QByteArray() << QStringList();
     QTest::newRow("preamble not listed, blank and comment lines counted")
         << QByteArray("k=0\r\n; c\r\n[A]\r\n\r\n;x=1\r\n j = \" v \" \r\n")
-        << QStringList{"[A]3", "j= v |\" v \" |6"};
+        << QStringList{"[A]3", "j= v | \" v \" |6"};
     QTest::newRow("each line end counts once")
         << QByteArray("[A]\rx=1\n\ny=2\r\n\n\r[B]\n\rz=3")
         << QStringList{"[A]1", "x=1|1|2", "y=2|2|4", "[B]7", "z=3|3|9"};
     QTest::newRow("later copies, ASCII case ignored")
         << QByteArray("[A]\nx=1\nX=2\n[\xC4]\n[ a ]\nx=3\n[\xE4]\n")
-        << QStringList{"[A]1", "x=1|1|2", "X=2|2|3~", "[\u00C4]4", "[a]5~", "x=3|3|6",
-                       "[\u00E4]7"};
+        << QStringList{"[A]1", "x=1|1|2", "X=2|2|3~", "[\u00C4]4", "[a]5~", "x=3|3|6", "[\u00E4]7"};
     QTest::newRow("byte order mark is no line")
         << QByteArray("\xEF\xBB\xBF[A]\r\nk='q'\r\n") << QStringList{"[A]1", "k=q|'q'|2"};
 }
