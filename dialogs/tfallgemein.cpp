@@ -9,13 +9,9 @@
 #include "konstanten.h"
 #include "messages.h"
 #include "tinifile.h"
-#include "tregistry.h"
 
 namespace {
 
-const QString kConfig = QStringLiteral("Config");
-// The reads of these two keys have always been spelled in lower case; names match without case.
-const QString kConfigLower = QStringLiteral("config");
 const QString kChooserText = QStringLiteral("Verzeichniswahl");
 constexpr int kMaxFontSize = 100;
 
@@ -88,17 +84,16 @@ void TFallgemein::FormCreate()
     ui->aboxLayout->addStretch();
 
     TIniFile ini(m_menuFile);
-    ui->edTitel->setText(
-        ini.ReadString(kConfig, QStringLiteral("Title"), QStringLiteral("Start-Menü")));
-    ui->edupdate->setText(ini.ReadString(kConfig, QStringLiteral("Update"), QString()));
-    ui->cbtop->setChecked(ini.ReadBool(kConfig, QStringLiteral("onTop"), false));
-    ui->cbfade->setChecked(ini.ReadBool(kConfig, QStringLiteral("fade"), true));
-    selectPosition(m_sizes, ini.ReadInteger(kConfig, QStringLiteral("TSsize"), 2));
-    ui->cbabox->setChecked(ini.ReadBool(kConfig, QStringLiteral("tsbox"), false));
-    ui->lastsize->setChecked(ini.ReadBool(kConfig, QStringLiteral("lastsize"), false));
-    selectPosition(m_updates, ini.ReadInteger(kConfigLower, QStringLiteral("updatetyp"), 3));
-    m_storedFontSize = ini.ReadInteger(kConfigLower, QStringLiteral("fontsize"), 8);
-    ui->Schriftgroesse->setValue(qBound(0, m_storedFontSize, kMaxFontSize));
+    m_stored = readGeneralSettings(ini);
+    ui->edTitel->setText(m_stored.title);
+    ui->edupdate->setText(m_stored.updateFolder);
+    ui->cbtop->setChecked(m_stored.onTop);
+    ui->cbfade->setChecked(m_stored.fade);
+    selectPosition(m_sizes, m_stored.screenSize);
+    ui->cbabox->setChecked(m_stored.sizeBox);
+    ui->lastsize->setChecked(m_stored.lastSize);
+    selectPosition(m_updates, m_stored.updateKind);
+    ui->Schriftgroesse->setValue(qBound(0, m_stored.fontSize, kMaxFontSize));
 }
 
 void TFallgemein::setTabOrderOfControls()
@@ -118,21 +113,17 @@ void TFallgemein::setTabOrderOfControls()
 void TFallgemein::Button1Click()
 {
     ui->Schriftgroesse->interpretText();
-    const qint32 fontSize = m_fontSizeChanged ? ui->Schriftgroesse->value() : m_storedFontSize;
-
-    TIniFile ini(m_menuFile);
-    // The nine keys reach the file together or not at all.
-    ini.BeginUpdate();
-    ini.WriteString(kConfig, QStringLiteral("Title"), ui->edTitel->text());
-    ini.WriteString(kConfig, QStringLiteral("Update"), ui->edupdate->text());
-    ini.WriteBool(kConfig, QStringLiteral("onTop"), ui->cbtop->isChecked());
-    ini.WriteBool(kConfig, QStringLiteral("fade"), ui->cbfade->isChecked());
-    ini.WriteBool(kConfig, QStringLiteral("tsbox"), ui->cbabox->isChecked());
-    ini.WriteBool(kConfig, QStringLiteral("lastsize"), ui->lastsize->isChecked());
-    ini.WriteInteger(kConfig, QStringLiteral("TSsize"), m_sizes->checkedId());
-    ini.WriteInteger(kConfig, QStringLiteral("Fontsize"), fontSize);
-    ini.WriteInteger(kConfig, QStringLiteral("Updatetyp"), m_updates->checkedId());
-    ini.EndUpdate();
+    GeneralSettings settings;
+    settings.title = ui->edTitel->text();
+    settings.updateFolder = ui->edupdate->text();
+    settings.onTop = ui->cbtop->isChecked();
+    settings.fade = ui->cbfade->isChecked();
+    settings.sizeBox = ui->cbabox->isChecked();
+    settings.lastSize = ui->lastsize->isChecked();
+    settings.screenSize = m_sizes->checkedId();
+    settings.fontSize = m_fontSizeChanged ? ui->Schriftgroesse->value() : m_stored.fontSize;
+    settings.updateKind = m_updates->checkedId();
+    m_changes = saveGeneralSettings(m_menuFile, settings);
 }
 
 void TFallgemein::SpeedButton1Click()
@@ -148,10 +139,5 @@ void TFallgemein::SpeedButton2Click()
         return;
     ui->edmstsc->setText(*folder);
     // Stored at once, for readers outside this program; a later "Abbruch" keeps it.
-    TRegistry reg;
-    reg.SetRootKey(TRegistry::RootKey::CurrentUser);
-    if (!reg.OpenKey(QStringLiteral("\\Software\\Orvane\\Tarvik"), true))
-        return;
-    reg.WriteString(QStringLiteral("mstscpath"), ui->edmstsc->text());
-    reg.CloseKey();
+    storeClientFolder(ui->edmstsc->text());
 }

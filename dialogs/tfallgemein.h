@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "generalsettings.h"
+
 class QButtonGroup;
 
 namespace Ui {
@@ -21,6 +23,10 @@ public:
     TFallgemein(const QString &menuFile, QWidget *owner);
     ~TFallgemein() override;
 
+    // What "OK" wrote to the menu file; empty until then, and when the write failed or changed
+    // nothing.
+    const transaction::Changes &changes() const { return m_changes; }
+
 private:
     void FormCreate();
     void Button1Click();
@@ -32,7 +38,9 @@ private:
     QString m_menuFile;
     QButtonGroup *m_sizes = nullptr;
     QButtonGroup *m_updates = nullptr;
-    // The size as stored, written back unless the user changes the (clamped) one shown.
-    qint32 m_storedFontSize = 0;
+    // As read; the font size is written back as stored unless the user changes the (clamped)
+    // one shown.
+    GeneralSettings m_stored;
     bool m_fontSizeChanged = false;
+    transaction::Changes m_changes;
 };

@@ -4,62 +4,19 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QScopeGuard>
 
-#include "conversion.h"
 #include "messages.h"
-#include "tregistry.h"
+#include "remotedesktopsettings.h"
 
 namespace {
 
-const QString kKey = QStringLiteral("\\Software\\Orvane\\tarvik");
-// The launcher reads at most this many pieces of a switch line.
-constexpr int kMaxPieces = 10;
-constexpr int kMaxValueLength = 55;
-
-// Blanks and control characters, as the launcher trims them; a no-break space is kept.
-QString trimControls(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-QStringList splitSwitchLine(QString rest)
-{
-    QStringList pieces;
-    while (!rest.isEmpty() && pieces.size() < kMaxPieces) {
-        const qsizetype blank = rest.indexOf(QLatin1Char(' '));
-        if (blank < 0) {
-            pieces << rest;
-            break;
-        }
-        pieces << rest.left(blank + 1);
-        rest = trimControls(rest.mid(blank + 1));
-    }
-    return pieces;
-}
-
-QChar asciiUpper(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ? QChar(c.unicode() - 32) : c;
-}
-
-void selectDepth(QComboBox *box, qint64 position)
+void selectDepth(QComboBox *box, qint32 position)
 {
     box->setCurrentIndex(position >= 0 && position < box->count() ? int(position) : -1);
 }
 
 } // namespace
-
-QString ValueAfterColon(const QString &piece)
-{
-    const qsizetype colon = piece.indexOf(QLatin1Char(':'));
-    return trimControls(piece.mid(colon < 0 ? 0 : colon + 1, kMaxValueLength));
-}
 
 Tfmstsc::Tfmstsc(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::fmstsc>())
 {
@@ -81,70 +38,46 @@ Tfmstsc::~Tfmstsc() = default;
 
 void Tfmstsc::FormCreate()
 {
-    TRegistry reg;
-    reg.SetRootKey(TRegistry::RootKey::CurrentUser);
-    if (!reg.OpenKey(kKey, true))
-        return;
     // A value not stored yet (the first use) keeps its control's initial state; one stored with
-    // the wrong type still stops the loading with the store's message.
-    auto has = [&reg](const char *name) { return reg.ValueExists(QLatin1String(name)); };
-    if (has("Host"))
-        ui->Host->setText(reg.ReadString(QStringLiteral("Host")));
-    if (has("Farbtiefe"))
-        selectDepth(ui->Farbtiefe, reg.ReadInteger(QStringLiteral("Farbtiefe")));
-    if (has("Benutzer"))
-        ui->Username->setText(reg.ReadString(QStringLiteral("Benutzer")));
-    if (has("Domaene"))
-        ui->Domain->setText(reg.ReadString(QStringLiteral("Domaene")));
-    const std::pair<const char *, QCheckBox *> boxes[] = {{"Bild", ui->BG},
-                                                          {"Drucker", ui->Printer},
-                                                          {"Laufwerke", ui->drives},
-                                                          {"Console", ui->Console},
-                                                          {"RDPstandard", ui->RDPstandard}};
-    for (const auto &[name, box] : boxes) {
-        if (has(name))
-            box->setChecked(reg.ReadBool(QLatin1String(name)));
-    }
-    reg.CloseKey();
+    // the wrong type stops the loading with the store's message, what was loaded before it shown.
+    RemoteDesktopSettings loaded = settings();
+    const auto show = qScopeGuard([&] { setSettings(loaded); });
+    loadRemoteDesktopSettings(loaded);
+}
+
+RemoteDesktopSettings Tfmstsc::settings() const
+{
+    RemoteDesktopSettings s;
+    s.host = ui->Host->text();
+    s.colourDepth = ui->Farbtiefe->currentIndex();
+    s.user = ui->Username->text();
+    s.domain = ui->Domain->text();
+    s.background = ui->BG->isChecked();
+    s.printer = ui->Printer->isChecked();
+    s.drives = ui->drives->isChecked();
+    s.console = ui->Console->isChecked();
+    s.systemClient = ui->RDPstandard->isChecked();
+    return s;
+}
+
+void Tfmstsc::setSettings(const RemoteDesktopSettings &s)
+{
+    ui->Host->setText(s.host);
+    selectDepth(ui->Farbtiefe, s.colourDepth);
+    ui->Username->setText(s.user);
+    ui->Domain->setText(s.domain);
+    ui->BG->setChecked(s.background);
+    ui->Printer->setChecked(s.printer);
+    ui->drives->setChecked(s.drives);
+    ui->Console->setChecked(s.console);
+    ui->RDPstandard->setChecked(s.systemClient);
 }
 
 void Tfmstsc::ReadSwitchLine(const QString &line)
 {
-    for (const QString &rawPiece : splitSwitchLine(line)) {
-        const QString piece = trimControls(rawPiece);
-        if (piece.size() < 2)
-            continue;
-        const QString value = ValueAfterColon(piece);
-        switch (asciiUpper(piece[1]).unicode()) {
-        case 'H':
-            ui->Host->setText(value);
-            break;
-        case 'F':
-            selectDepth(ui->Farbtiefe, qint64(StrToInt(value)) - 1);
-            break;
-        case 'U':
-            ui->Username->setText(value);
-            break;
-        case 'D':
-            ui->Domain->setText(value);
-            break;
-        case 'B':
-            ui->BG->setChecked(value == QLatin1String("1"));
-            break;
-        case 'P':
-            ui->Printer->setChecked(value == QLatin1String("1"));
-            break;
-        case 'L':
-            ui->drives->setChecked(value == QLatin1String("1"));
-            break;
-        case 'C':
-            ui->Console->setChecked(!piece.contains(QLatin1Char(':')) ||
-                                    value == QLatin1String("1"));
-            break;
-        default:
-            break; // "/rdp32" among them: the system client is not read back
-        }
-    }
+    RemoteDesktopSettings s = settings();
+    readSwitchLine(line, s);
+    setSettings(s);
 }
 
 QString Tfmstsc::switchLine() const
@@ -154,21 +87,7 @@ QString Tfmstsc::switchLine() const
 
 void Tfmstsc::connectbuttonClick()
 {
-    auto field = [](bool present, const QString &text) { return present ? text : QString(); };
-    const QString user = ui->Username->text();
-    const QString domain = ui->Domain->text();
-    // Empty fields leave their separating blank behind; the launcher relies on nothing else.
-    const QString line =
-        QStringLiteral("/H:") + ui->Host->text() + QStringLiteral(" /f:") +
-        QString::number(ui->Farbtiefe->currentIndex() + 1) + QLatin1Char(' ') +
-        field(!user.isEmpty(), QStringLiteral("/u:") + user) + QLatin1Char(' ') +
-        field(!domain.isEmpty(), QStringLiteral("/d:") + domain) + QLatin1Char(' ') +
-        field(ui->BG->isChecked(), QStringLiteral("/b:1")) + QLatin1Char(' ') +
-        field(ui->Printer->isChecked(), QStringLiteral("/p:1")) + QLatin1Char(' ') +
-        field(ui->drives->isChecked(), QStringLiteral("/l:1")) + QLatin1Char(' ') +
-        field(ui->Console->isChecked(), QStringLiteral("/c")) + QLatin1Char(' ') +
-        field(ui->RDPstandard->isChecked(), QStringLiteral("/rdp32"));
-    ui->edparam->setText(trimControls(line));
+    ui->edparam->setText(buildSwitchLine(settings()));
     ui->edparam->selectAll();
     QGuiApplication::clipboard()->setText(ui->edparam->text());
 }
@@ -184,20 +103,7 @@ void Tfmstsc::done(int result)
 bool Tfmstsc::FormClose()
 {
     try {
-        TRegistry reg;
-        reg.SetRootKey(TRegistry::RootKey::CurrentUser);
-        if (!reg.OpenKey(kKey, true))
-            return true;
-        reg.WriteString(QStringLiteral("Host"), ui->Host->text());
-        reg.WriteInteger(QStringLiteral("Farbtiefe"), ui->Farbtiefe->currentIndex());
-        reg.WriteString(QStringLiteral("Benutzer"), ui->Username->text());
-        reg.WriteString(QStringLiteral("Domaene"), ui->Domain->text());
-        reg.WriteBool(QStringLiteral("Bild"), ui->BG->isChecked());
-        reg.WriteBool(QStringLiteral("Drucker"), ui->Printer->isChecked());
-        reg.WriteBool(QStringLiteral("Laufwerke"), ui->drives->isChecked());
-        reg.WriteBool(QStringLiteral("Console"), ui->Console->isChecked());
-        reg.WriteBool(QStringLiteral("RDPstandard"), ui->RDPstandard->isChecked());
-        reg.CloseKey();
+        storeRemoteDesktopSettings(settings());
     } catch (const std::exception &error) {
         messages::showException(this, error);
         return false;

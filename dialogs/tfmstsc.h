@@ -5,6 +5,8 @@
 
 #include <memory>
 
+struct RemoteDesktopSettings;
+
 namespace Ui {
 class fmstsc;
 }
@@ -37,10 +39,8 @@ private:
     bool FormClose();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    RemoteDesktopSettings settings() const;
+    void setSettings(const RemoteDesktopSettings &settings);
 
     std::unique_ptr<Ui::fmstsc> ui;
 };
-
-// The value of one switch-line piece: after the first colon (or the whole piece), at most 55
-// characters, trimmed of blanks and control characters.
-QString ValueAfterColon(const QString &piece);
