@@ -1,0 +1,646 @@
+// SPDX-License-Identifier: MIT
+#include "menucheck.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <map>
+
+#include "conversion.h"
+#include "exception.h"
+#include "menulayout.h"
+#include "menumodel.h"
+#include "menuops.h"
+#include "profilefile.h"
+#include "profiletext.h"
+#include "tinifile.h"
+
+namespace menucheck {
+
+using menufile::EntryKey;
+using profiletext::OutlineKey;
+using profiletext::OutlineSection;
+
+namespace {
+
+constexpr int kKeyCount = 5;
+
+char16_t fold(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+}
+
+// Names match as the store matches them: ASCII letters without case.
+bool sameName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The entry key a name stands for, by the rule of menuops::namedEntryIndices.
+struct EntryName
+{
+    int index = -1;
+    EntryKey key = EntryKey::Caption;
+    bool leadingZero = false; // "01b": looks like one, but the launcher asks for "1b"
+};
+
+std::optional<EntryName> entryName(QStringView name)
+{
+    static const std::array<std::pair<QStringView, EntryKey>, kKeyCount> suffixes = {{
+        {u"dc", EntryKey::KeepOpen},
+        {u"b", EntryKey::Caption},
+        {u"d", EntryKey::Program},
+        {u"p", EntryKey::Params},
+        {u"v", EntryKey::Scrambled},
+    }};
+    for (const auto &[suffix, key] : suffixes) {
+        if (name.size() <= suffix.size() || !sameName(name.last(suffix.size()), suffix))
+            continue;
+        const QStringView number = name.chopped(suffix.size());
+        if (!std::all_of(number.begin(), number.end(),
+                         [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            return std::nullopt;
+        if (number.size() > 9)
+            return std::nullopt; // beyond any index a menu can reach
+        EntryName result;
+        result.key = key;
+        result.leadingZero = number.size() > 1 && number.front() == u'0';
+        result.index = number.toInt();
+        return result;
+    }
+    return std::nullopt;
+}
+
+// The value as stored, without the blanks the launcher trims.
+QString trimmed(const QString &raw)
+{
+    qsizetype begin = 0;
+    qsizetype end = raw.size();
+    auto blank = [&](qsizetype i) {
+        return raw[i].unicode() < 0x80 && profilefile::isBlank(char(raw[i].unicode()));
+    };
+    while (begin < end && blank(begin))
+        ++begin;
+    while (end > begin && blank(end - 1))
+        --end;
+    return raw.mid(begin, end - begin);
+}
+
+// What the editor writes for value: quoted where the launcher would change it otherwise.
+QString writtenValue(const QString &value)
+{
+    if (value.isEmpty())
+        return value;
+    auto blank = [](QChar c) {
+        return c.unicode() < 0x80 && profilefile::isBlank(char(c.unicode()));
+    };
+    const QChar front = value.front();
+    const bool quote =
+        blank(front) || blank(value.back()) ||
+        (value.size() >= 2 && (front == u'"' || front == u'\'') && value.back() == front);
+    return quote ? u'"' + value + u'"' : value;
+}
+
+struct StoredEntry
+{
+    std::array<const OutlineKey *, kKeyCount> keys{};
+
+    const OutlineKey *key(EntryKey k) const { return keys[size_t(k)]; }
+    bool hasCaption() const
+    {
+        return key(EntryKey::Caption) && !key(EntryKey::Caption)->value.isEmpty();
+    }
+    int line() const
+    {
+        if (const OutlineKey *caption = key(EntryKey::Caption))
+            return caption->line;
+        int first = 0;
+        for (const OutlineKey *k : keys) {
+            if (k && (first == 0 || k->line < first))
+                first = k->line;
+        }
+        return first;
+    }
+};
+
+// The first copy of a node section as the launcher reads it.
+struct StoredNode
+{
+    QString letter;
+    const OutlineSection *section = nullptr;
+    const OutlineKey *root = nullptr;
+    std::map<int, StoredEntry> entries;
+
+    bool isNode() const { return root && root->value != QLatin1String("*"); }
+    QString caption() const { return root ? root->value : QString(); }
+    // The index where the launcher stops reading entries.
+    int runEnd() const
+    {
+        int n = 0;
+        for (auto it = entries.begin();
+             it != entries.end() && it->first == n && it->second.hasCaption(); ++it)
+            ++n;
+        return n;
+    }
+};
+
+// Position of a section name among the node letters, matched as the launcher matches names.
+int nodeIndexOf(QStringView name)
+{
+    if (name.size() != 1)
+        return -1;
+    char16_t c = name.front().unicode();
+    if (c >= u'a' && c <= u'z')
+        c = char16_t(c - (u'a' - u'A'));
+    const int at = int(c) - int(u'A');
+    return at >= 0 && at < menufile::nodeLetters().size() ? at : -1;
+}
+
+std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
+{
+    const QStringList &letters = menufile::nodeLetters();
+    std::vector<StoredNode> nodes(size_t(letters.size()));
+    for (qsizetype i = 0; i < letters.size(); ++i)
+        nodes[size_t(i)].letter = letters.at(i);
+    for (const OutlineSection &section : outline) {
+        if (!section.first)
+            continue;
+        const int at = nodeIndexOf(section.name);
+        if (at < 0)
+            continue;
+        StoredNode &node = nodes[size_t(at)];
+        node.section = &section;
+        for (const OutlineKey &key : section.keys) {
+            if (!key.first)
+                continue;
+            if (sameName(key.name, menufile::kRootKey)) {
+                node.root = &key;
+            } else if (const std::optional<EntryName> name = entryName(key.name);
+                       name && !name->leadingZero) {
+                node.entries[name->index].keys[size_t(name->key)] = &key;
+            }
+        }
+    }
+    return nodes;
+}
+
+class Checker
+{
+public:
+    Checker(const QString &file, const std::vector<OutlineSection> &outline)
+        : m_file(file), m_outline(outline), m_nodes(storedNodes(outline))
+    {
+    }
+
+    std::vector<Finding> run(const menu::Menu &menu)
+    {
+        checkNodes(menu);
+        checkCopies();
+        std::stable_sort(m_findings.begin(), m_findings.end(),
+                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
+        return std::move(m_findings);
+    }
+
+private:
+    Finding &add(Kind kind, int line, const QString &section, int index, QString message)
+    {
+        Finding &f = m_findings.emplace_back();
+        f.file = m_file;
+        f.line = line;
+        f.kind = kind;
+        f.section = section;
+        f.index = index;
+        f.message = std::move(message);
+        const int at = nodeIndexOf(section);
+        if (at >= 0 && at < m_shownNodes)
+            f.inMenu = index < 0 || index < m_runEnds[size_t(at)];
+        return f;
+    }
+
+    void checkNodes(const menu::Menu &menu)
+    {
+        const int shownNodes = int(menu.nodes.size());
+        m_shownNodes = shownNodes;
+        for (const menu::Node &node : menu.nodes)
+            m_runEnds.push_back(int(node.entries.size()));
+        const QString gapLetter = menufile::nodeLetters().value(shownNodes);
+        for (int i = 0; i < int(m_nodes.size()); ++i) {
+            const StoredNode &node = m_nodes[size_t(i)];
+            if (!node.section || node.section->keys.empty())
+                continue;
+            const bool shown = i < shownNodes;
+            const int line = node.section->line;
+            const QString &letter = node.letter;
+            if (!node.root) {
+                add(Kind::NodeWithoutRoot, line, letter, -1,
+                    QStringLiteral("Abschnitt [%1] hat keinen Schlüssel „Root“: der Starter liest "
+                                   "dort keinen Knoten und zeigt seine Einträge nicht an.")
+                        .arg(letter));
+            } else if (!node.isNode()) {
+                add(Kind::StarRoot, node.root->line, letter, -1,
+                    QStringLiteral("„Root=*“ in [%1]: der Starter liest dort keinen Knoten und "
+                                   "zeigt seine Einträge nicht an; „Knoten anlegen“ hielte den "
+                                   "Buchstaben für frei und übernähme sie.")
+                        .arg(letter))
+                    .node = node.caption();
+            } else if (!shown) {
+                add(Kind::HiddenNode, line, letter, -1,
+                    QStringLiteral("Knoten „%1“ [%2] wird vom Starter nicht angezeigt: er steht "
+                                   "hinter der Lücke bei [%3].")
+                        .arg(node.caption(), letter, gapLetter))
+                    .node = node.caption();
+            }
+            const int runEnd = shown ? int(menu.nodes[size_t(i)].entries.size()) : node.runEnd();
+            checkEntries(node, runEnd);
+        }
+    }
+
+    void checkEntries(const StoredNode &node, int runEnd)
+    {
+        const QString &letter = node.letter;
+        const auto gapAt = node.entries.find(runEnd);
+        const bool gapHoldsKeys = gapAt != node.entries.end();
+        for (const auto &[index, entry] : node.entries) {
+            const QString caption =
+                entry.hasCaption() ? entry.key(EntryKey::Caption)->value : QString();
+            auto found = [&](Kind kind, int line, QString message) {
+                Finding &f = add(kind, line, letter, index, std::move(message));
+                f.node = node.caption();
+                f.entry = caption;
+            };
+            if (!entry.hasCaption()) {
+                const QString key = menufile::entryKey(index, EntryKey::Caption);
+                const bool more = node.entries.upper_bound(index) != node.entries.end();
+                found(Kind::EntryWithoutCaption, entry.line(),
+                      QStringLiteral("Eintrag %1 in [%2] hat keine Beschriftung („%3“ %4): der "
+                                     "Starter zeigt ihn%5 nicht an.")
+                          .arg(QString::number(index), letter, key,
+                               entry.key(EntryKey::Caption) ? QStringLiteral("ist leer")
+                                                            : QStringLiteral("fehlt"),
+                               index == runEnd && more ? QStringLiteral(" und die Einträge "
+                                                                        "dahinter")
+                                                       : QString()));
+                checkValues(entry, found);
+                continue;
+            }
+            if (index > runEnd) {
+                found(Kind::HiddenEntry, entry.line(),
+                      QStringLiteral("Eintrag „%1“ (%2 in [%3]) wird vom Starter nicht angezeigt: "
+                                     "er steht hinter %4.")
+                          .arg(caption, QString::number(index), letter,
+                               gapHoldsKeys
+                                   ? QStringLiteral("Eintrag %1 ohne Beschriftung").arg(runEnd)
+                                   : QStringLiteral("der Lücke bei Index %1").arg(runEnd)));
+            }
+            if (!entry.key(EntryKey::Program)) {
+                found(Kind::MissingProgram, entry.line(),
+                      QStringLiteral("Eintrag „%1“ hat kein Programm („%2“ fehlt).")
+                          .arg(caption, menufile::entryKey(index, EntryKey::Program)));
+            }
+            QStringList missing;
+            for (EntryKey key : {EntryKey::Params, EntryKey::Scrambled, EntryKey::KeepOpen}) {
+                if (!entry.key(key))
+                    missing.append(menufile::entryKey(index, key));
+            }
+            if (!missing.isEmpty()) {
+                found(Kind::MissingKeys, entry.line(),
+                      QStringLiteral("Eintrag „%1“: es fehlt %2, was der Editor immer schreibt.")
+                          .arg(caption, missing.join(QStringLiteral(", "))));
+            }
+            checkValues(entry, found);
+        }
+    }
+
+    template <typename Found> void checkValues(const StoredEntry &entry, Found &found)
+    {
+        const OutlineKey *v = entry.key(EntryKey::Scrambled);
+        const OutlineKey *p = entry.key(EntryKey::Params);
+        if (!v || !p || StrToIntDef(v->value, 0) == 0)
+            return;
+        const QString plain = menufile::ScrambleParams(p->value);
+        const bool control = std::any_of(plain.begin(), plain.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control;
+        });
+        if (control) {
+            found(Kind::ScrambledControl, p->line,
+                  QStringLiteral("Die verschlüsselten Parameter „%1“ ergeben entschlüsselt "
+                                 "Steuerzeichen: vermutlich stehen sie unverschlüsselt in der "
+                                 "Datei, obwohl „%2“ sie als verschlüsselt kennzeichnet.")
+                      .arg(p->value, v->name));
+        }
+    }
+
+    // Second copies, values whose quotes the launcher strips, and keys it never asks for.
+    void checkCopies()
+    {
+        for (const OutlineSection &section : m_outline) {
+            const QString name = section.name;
+            const StoredNode *node = nodeOf(section.name);
+            if (!section.first) {
+                const OutlineSection *first = firstOf(section.name);
+                Finding &f =
+                    add(Kind::DuplicateSection, section.line, name, -1,
+                        QStringLiteral("Abschnitt [%1] steht mehrfach in der Datei (zuerst in "
+                                       "Zeile %2): der Starter liest nur den ersten.")
+                            .arg(name)
+                            .arg(first ? first->line : 0));
+                f.node = node ? node->caption() : QString();
+                f.inMenu = false; // the copy is never read
+                continue;
+            }
+            for (const OutlineKey &key : section.keys)
+                checkKey(section, node, key);
+        }
+    }
+
+    void checkKey(const OutlineSection &section, const StoredNode *node, const OutlineKey &key)
+    {
+        const QString sectionName = section.name;
+        const std::optional<EntryName> entry = node ? entryName(key.name) : std::nullopt;
+        auto found = [&](Kind kind, QString message) {
+            Finding &f = add(kind, key.line, sectionName,
+                             entry && !entry->leadingZero ? entry->index : -1, std::move(message));
+            if (node) {
+                f.node = node->caption();
+                if (entry && !entry->leadingZero) {
+                    const auto it = node->entries.find(entry->index);
+                    if (it != node->entries.end() && it->second.hasCaption())
+                        f.entry = it->second.key(EntryKey::Caption)->value;
+                }
+            }
+        };
+        if (!key.first) {
+            int firstLine = 0;
+            for (const OutlineKey &other : section.keys) {
+                if (other.first && sameName(other.name, key.name)) {
+                    firstLine = other.line;
+                    break;
+                }
+            }
+            found(Kind::DuplicateKey,
+                  QStringLiteral("Schlüssel „%1“ steht in [%2] mehrfach (zuerst in Zeile %3): der "
+                                 "Starter liest nur den ersten.")
+                      .arg(key.name, sectionName, QString::number(firstLine)));
+            return;
+        }
+        if (entry && entry->leadingZero) {
+            found(Kind::UnreadEntryKey,
+                  QStringLiteral("Schlüssel „%1“ in [%2] liest der Starter nie: er fragt nach "
+                                 "„%3“, ohne führende Null.")
+                      .arg(key.name, sectionName, menufile::entryKey(entry->index, entry->key)));
+        }
+        const QString stored = trimmed(key.rawValue);
+        if (stored.size() != key.value.size() && writtenValue(key.value) != stored) {
+            found(Kind::QuotedValue,
+                  QStringLiteral("Der Wert von „%1“ in [%2] steht in Anführungszeichen, die der "
+                                 "Starter beim Lesen entfernt: er liest „%3“.")
+                      .arg(key.name, sectionName, key.value));
+        }
+    }
+
+    const StoredNode *nodeOf(QStringView name) const
+    {
+        for (const StoredNode &node : m_nodes) {
+            if (node.section && sameName(node.section->name, name))
+                return &node;
+        }
+        return nullptr;
+    }
+
+    const OutlineSection *firstOf(QStringView name) const
+    {
+        for (const OutlineSection &section : m_outline) {
+            if (section.first && sameName(section.name, name))
+                return &section;
+        }
+        return nullptr;
+    }
+
+    QString m_file;
+    const std::vector<OutlineSection> &m_outline;
+    std::vector<StoredNode> m_nodes;
+    std::vector<Finding> m_findings;
+    int m_shownNodes = 0;
+    std::vector<int> m_runEnds; // of the shown nodes
+};
+
+} // namespace
+
+QByteArray readMenuFile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
+    std::optional<QByteArray> bytes = profilefile::readFile(path);
+    if (!bytes || !QFileInfo(path).isFile())
+        throw EIniFileException(QStringLiteral("%1 kann nicht gelesen werden").arg(path));
+    return std::move(*bytes);
+}
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::HiddenNode:
+        return QStringLiteral("hidden-node");
+    case Kind::NodeWithoutRoot:
+        return QStringLiteral("node-without-root");
+    case Kind::StarRoot:
+        return QStringLiteral("star-root");
+    case Kind::HiddenEntry:
+        return QStringLiteral("hidden-entry");
+    case Kind::EntryWithoutCaption:
+        return QStringLiteral("entry-without-caption");
+    case Kind::DuplicateSection:
+        return QStringLiteral("duplicate-section");
+    case Kind::DuplicateKey:
+        return QStringLiteral("duplicate-key");
+    case Kind::MissingProgram:
+        return QStringLiteral("missing-program");
+    case Kind::MissingKeys:
+        return QStringLiteral("missing-keys");
+    case Kind::ScrambledControl:
+        return QStringLiteral("scrambled-control");
+    case Kind::QuotedValue:
+        return QStringLiteral("quoted-value");
+    case Kind::UnreadEntryKey:
+        return QStringLiteral("unread-entry-key");
+    }
+    return {};
+}
+
+std::vector<Finding> check(const QString &file, const QByteArray &bytes)
+{
+    TMemIniFile ini(file, bytes);
+    const menu::Menu menu = menu::read(ini, true);
+    const profilefile::Document doc(bytes);
+    const std::vector<OutlineSection> outline = profiletext::outline(doc);
+    return Checker(file, outline).run(menu);
+}
+
+std::vector<Finding> check(const QString &path)
+{
+    return check(path, readMenuFile(path));
+}
+
+std::vector<StoredLine> storedLines(const QByteArray &bytes, const QString &section, int index)
+{
+    std::vector<StoredLine> lines;
+    const profilefile::Document doc(bytes);
+    for (const OutlineSection &s : profiletext::outline(doc)) {
+        if (!s.first || !sameName(s.name, section))
+            continue;
+        if (index < 0)
+            lines.push_back({s.line, QLatin1Char('[') + s.name + QLatin1Char(']')});
+        for (const OutlineKey &key : s.keys) {
+            const std::optional<EntryName> entry = entryName(key.name);
+            if (index >= 0 && (!entry || entry->leadingZero || entry->index != index))
+                continue;
+            lines.push_back({key.line, key.name + QLatin1Char('=') + key.rawValue});
+        }
+        break;
+    }
+    return lines;
+}
+
+namespace {
+
+// Renames the node sections to consecutive letters: the nodes first, in their stored order, then
+// the sections of node letters that hold no node, so that none is erased by a rename.
+void closeNodeGaps(TMemIniFile &file, RepairResult &result)
+{
+    const profilefile::Document doc(file.bytes());
+    const std::vector<OutlineSection> outline = profiletext::outline(doc);
+    QSet<QString> present; // folded names of every section copy, keys or not
+    for (const OutlineSection &s : outline)
+        present.insert(s.name.toLower());
+
+    const QStringList &letters = menufile::nodeLetters();
+    QStringList nodes;
+    QStringList others;
+    for (const QString &letter : letters) {
+        if (!present.contains(letter.toLower()))
+            continue;
+        const QString root = file.ReadString(letter, menufile::kRootKey, QStringLiteral("*"));
+        (root == QLatin1String("*") ? others : nodes).append(letter);
+    }
+    const QStringList order = nodes + others;
+    std::vector<std::pair<QString, QString>> moves; // source, target
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (order.at(i) != letters.at(i))
+            moves.emplace_back(order.at(i), letters.at(i));
+    }
+    if (moves.empty())
+        return;
+
+    // Through names no section has, so that no rename meets a section still to be moved.
+    std::vector<QString> parked;
+    for (int n = 1; parked.size() < moves.size(); ++n) {
+        const QString name = QStringLiteral("Reparatur-%1").arg(n);
+        if (!present.contains(name.toLower()))
+            parked.push_back(name);
+    }
+    for (size_t i = 0; i < moves.size(); ++i)
+        file.RenameSection(moves[i].first, parked[i]);
+    for (size_t i = 0; i < moves.size(); ++i) {
+        file.RenameSection(parked[i], moves[i].second);
+        const auto &[source, target] = moves[i];
+        if (nodes.contains(source)) {
+            result.moved.append(
+                QStringLiteral("Knoten [%1] → [%2]: %3")
+                    .arg(source, target, file.ReadString(target, menufile::kRootKey, QString())));
+        } else {
+            result.moved.append(
+                QStringLiteral("Abschnitt [%1] → [%2] (kein Knoten)").arg(source, target));
+        }
+    }
+}
+
+// Renumbers the entries of the node at letter from 0: those with a caption first, in their
+// stored order, then those the launcher cannot show.
+void closeEntryGaps(TMemIniFile &file, const QString &letter, RepairResult &result)
+{
+    const QList<int> indices = menuops::namedEntryIndices(file, letter);
+    std::vector<std::pair<int, menuops::EntryKeys>> shown;
+    std::vector<std::pair<int, menuops::EntryKeys>> unshown;
+    for (int index : indices) {
+        menuops::EntryKeys keys = menuops::readEntryKeys(file, letter, index);
+        const bool captioned = keys.caption && !keys.caption->isEmpty();
+        (captioned ? shown : unshown).emplace_back(index, std::move(keys));
+    }
+    std::vector<std::pair<int, menuops::EntryKeys>> order = std::move(shown);
+    const size_t captioned = order.size();
+    for (auto &entry : unshown)
+        order.push_back(std::move(entry));
+    bool inOrder = true;
+    for (size_t i = 0; i < order.size(); ++i)
+        inOrder = inOrder && order[i].first == int(i);
+    if (inOrder)
+        return;
+
+    // Deleting the first of two keys of one name would bring the second to light.
+    QStringList names;
+    file.ReadSection(letter, names);
+    QSet<QString> seen;
+    for (const QString &name : std::as_const(names)) {
+        if (!entryName(name))
+            continue;
+        const QString folded = name.toLower();
+        if (seen.contains(folded)) {
+            result.skipped.append(QStringLiteral("Knoten [%1]: Einträge nicht neu nummeriert, "
+                                                 "weil „%2“ mehrfach vorkommt.")
+                                      .arg(letter, name));
+            return;
+        }
+        seen.insert(folded);
+    }
+
+    for (int index : indices) {
+        if (index >= int(order.size()))
+            menuops::writeEntryKeys(file, letter, index, {});
+    }
+    for (size_t i = 0; i < order.size(); ++i) {
+        const auto &[source, keys] = order[i];
+        if (source == int(i))
+            continue;
+        menuops::writeEntryKeys(file, letter, int(i), keys);
+        result.moved.append(
+            i < captioned
+                ? QStringLiteral("Eintrag [%1] %2 → %3: %4")
+                      .arg(letter, QString::number(source), QString::number(i), *keys.caption)
+                : QStringLiteral("Eintrag [%1] %2 → %3 (ohne Beschriftung)")
+                      .arg(letter, QString::number(source), QString::number(i)));
+    }
+}
+
+} // namespace
+
+RepairResult repair(const QString &path)
+{
+    RepairResult result;
+    readMenuFile(path); // the same refusals as the check, before anything is locked
+    result.changes = transaction::run([&](transaction::Transaction &t) {
+        result.moved.clear();
+        result.skipped.clear();
+        if (!t.exists(path))
+            throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
+        TMemIniFile &file = t.file(path);
+        closeNodeGaps(file, result);
+        for (const QString &letter : menufile::nodeLetters()) {
+            const QString root = file.ReadString(letter, menufile::kRootKey, QStringLiteral("*"));
+            if (root == QLatin1String("*"))
+                break;
+            closeEntryGaps(file, letter, result);
+        }
+    });
+    return result;
+}
+
+} // namespace menucheck
