@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The program's command line: the window, or the menu check, the listing and the repair for
+// scripts, which need no display and load no window code.
+namespace commandline {
+
+enum class Mode { Window, Check, Show, Repair, Help, Version, Error };
+
+struct Request
+{
+    Mode mode = Mode::Window;
+    bool json = false;
+    QStringList files; // positional arguments; for the window its menu file names
+    QString error;     // Mode::Error: what was wrong, in German
+};
+
+// The arguments as the program got them (argv[0] first).
+QStringList arguments(int argc, char **argv);
+
+// Reads the arguments. The options of Qt's own window system (-platform, -style, ...) are
+// accepted for the window, which takes them from argv itself.
+Request parse(const QStringList &arguments);
+
+// Runs every mode but the window and returns the exit code: 0 all clean, 1 findings, 2 a file
+// could not be read or written, or a wrong call.
+int run(const Request &request);
+
+} // namespace commandline
