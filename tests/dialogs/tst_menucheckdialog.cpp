@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "menucheckdialog.h"
+#include "scriptedrunner.h"
+#include "testfiles.h"
+
+class TestMenuCheckDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void choose_data();
+    void choose();
+    void repairAsksFirst_data();
+    void repairAsksFirst();
+    void unreadableFile();
+};
+
+void TestMenuCheckDialog::choose_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("firstStored");
+    QTest::addColumn<QVariantList>("shown"); // showItem's letter and index, or none
+
+    const QByteArray hidden = testfiles::readBytes(testfiles::dataDir() + "/menu-hidden.ini");
+    QTest::newRow("hidden entry: stored keys only")
+        << hidden << 0 << "   18: 3b=Zeiterfassung" << QVariantList();
+    QTest::newRow("hidden node: its whole section")
+        << hidden << 1 << "   24: [C]" << QVariantList();
+    QTest::newRow("shown entry: the window shows it")
+        << testfiles::crlf({"[A]", "Root=Eins", "0b=Ohne Programm", "0p=", "0v=0", "0dc=0"}) << 0
+        << "    3: 0b=Ohne Programm" << QVariantList{"A", 0};
+}
+
+void TestMenuCheckDialog::choose()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, row);
+    QFETCH(QString, firstStored);
+    QFETCH(QVariantList, shown);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("tarvik.ini");
+    testfiles::writeBytes(path, file);
+    MenuCheckDialog dialog;
+    QSignalSpy showItem(&dialog, &MenuCheckDialog::showItem);
+    dialog.setFile(path);
+    auto *list = dialog.findChild<QTreeWidget *>("findings");
+    QCOMPARE(size_t(list->topLevelItemCount()), dialog.findings().size());
+    QVERIFY(dialog.findChild<QPushButton *>("repair")->isEnabled());
+
+    dialog.choose(row);
+    QCOMPARE(list->currentItem(), list->topLevelItem(row));
+    const QString stored = dialog.findChild<QPlainTextEdit *>("stored")->toPlainText();
+    QCOMPARE(stored.section(u'\n', 0, 0), firstStored);
+    QCOMPARE(showItem.size(), shown.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty())
+        QCOMPARE(showItem.first(), (QVariantList{path} + shown));
+}
+
+void TestMenuCheckDialog::repairAsksFirst_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("yes") << "&Ja" << 1;
+    QTest::newRow("no") << "&Nein" << 0;
+}
+
+void TestMenuCheckDialog::repairAsksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, requests);
+
+    MenuCheckDialog dialog;
+    dialog.setFile(testfiles::dataDir() + "/menu-hidden.ini");
+    QSignalSpy repair(&dialog, &MenuCheckDialog::repairRequested);
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::clickButton(answer));
+    dialog.findChild<QPushButton *>("repair")->click();
+    QCOMPARE(runner.shownClasses(), QStringList{"QMessageBox"});
+    QCOMPARE(repair.size(), requests);
+}
+
+void TestMenuCheckDialog::unreadableFile()
+{
+    MenuCheckDialog dialog;
+    dialog.setFile(testfiles::dataDir() + "/fehlt.ini");
+    QVERIFY(dialog.findings().empty());
+    QVERIFY(!dialog.findChild<QPushButton *>("repair")->isEnabled());
+    QCOMPARE(MenuCheckDialog::statusText(0), QString());
+    QCOMPARE(MenuCheckDialog::statusText(2), QStringLiteral("2 Befunde der Menüprüfung"));
+}
+
+QTEST_MAIN(TestMenuCheckDialog)
+#include "tst_menucheckdialog.moc"
