@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QVarLengthArray>
 
+#include "cp1252.h"
 #include "durablewrite.h"
 
 #include <algorithm>
@@ -22,7 +23,9 @@ namespace profilefile {
 
 namespace {
 
-constexpr QByteArrayView kBom("\xEF\xBB\xBF");
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+constexpr QByteArrayView kUtf16LEBom("\xFF\xFE");
+constexpr QByteArrayView kUtf16BEBom("\xFE\xFF");
 
 // While the last look at the content is this close to the file's modification time, a change
 // may have kept size and time (the time is only as fine as the kernel's clock tick, or
@@ -81,26 +84,116 @@ struct Parsed
     Kind kind = Kind::Other;
     QByteArrayView name;
     QByteArrayView rawValue;
+    bool hasValue = false;
+    qsizetype nameEnd = 0; // in the line, after the name as it stands (before a NUL cut)
 };
 
-// One line (without its line end) as the launcher reads it.
+// The launcher takes names and values as C strings: a NUL ends them.
+QByteArrayView cutAtNul(QByteArrayView text)
+{
+    const qsizetype nul = text.indexOf('\0');
+    return nul < 0 ? text : text.first(nul);
+}
+
+// One line (without its line end) as the launcher reads it. A line without "=" is a key without
+// a value, which hides later keys of its name; lines starting with ";" are comments.
 Parsed classify(QByteArrayView content)
 {
     const QByteArrayView line = trimmed(content);
+    const qsizetype lineStart = line.data() - content.data();
     if (line.startsWith('[')) {
         const qsizetype close = line.lastIndexOf(']');
         if (close > 0)
-            return {Kind::Header, trimmed(line.sliced(1, close - 1)), {}};
+            return {Kind::Header, cutAtNul(trimmed(line.sliced(1, close - 1))), {}, false, 0};
     }
-    const qsizetype eq = line.indexOf('=');
-    if (eq < 0)
+    if (line.isEmpty() || line.front() == ';')
         return {};
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0) {
+        const QByteArrayView name = cutAtNul(line);
+        if (name.isEmpty())
+            return {};
+        return {Kind::Key, name, {}, false, lineStart + line.size()};
+    }
     const QByteArrayView name = trimmed(line.first(eq));
-    if (name.isEmpty() || name.front() == ';')
+    const QByteArrayView shown = cutAtNul(name);
+    if (shown.isEmpty())
         return {};
     // The raw value runs to the line end, trailing blanks included.
-    const qsizetype valueStart = (line.data() - content.data()) + eq + 1;
-    return {Kind::Key, name, content.sliced(valueStart)};
+    return {Kind::Key, shown, content.sliced(lineStart + eq + 1), true,
+            lineStart + (name.data() - line.data()) + name.size()};
+}
+
+// UTF-16 units to the 8-bit form and back: each unit as UTF-8 encodes a code point of its value.
+void appendUnit(QByteArray &out, char16_t u)
+{
+    if (u < 0x80) {
+        out += char(u);
+    } else if (u < 0x800) {
+        out += char(0xC0 | (u >> 6));
+        out += char(0x80 | (u & 0x3F));
+    } else {
+        out += char(0xE0 | (u >> 12));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    }
+}
+
+QByteArray unitsToForm(QByteArrayView bytes, bool bigEndian)
+{
+    QByteArray out;
+    out.reserve(bytes.size() / 2 + bytes.size() / 8);
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        appendUnit(out, char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+    }
+    return out;
+}
+
+// Calls f with each unit of text in the 8-bit form; the form is only ever made by appendUnit.
+template <typename F> void forEachUnit(QByteArrayView text, F f)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            f(char16_t(c));
+            i += 1;
+        } else if (c < 0xE0 && i + 1 < text.size()) {
+            f(char16_t((c & 0x1F) << 6 | (text[i + 1] & 0x3F)));
+            i += 2;
+        } else if (i + 2 < text.size()) {
+            f(char16_t((c & 0x0F) << 12 | (text[i + 1] & 0x3F) << 6 | (text[i + 2] & 0x3F)));
+            i += 3;
+        } else {
+            f(u'\uFFFD');
+            i += 1;
+        }
+    }
+}
+
+QByteArray formToUnits(QByteArrayView text, bool bigEndian)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    forEachUnit(text, [&](char16_t u) {
+        const char hi = char(u >> 8);
+        const char lo = char(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    });
+    return out;
+}
+
+bool hasLoneSurrogate(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
 }
 
 qint64 nowNs()
@@ -150,7 +243,7 @@ QByteArrayView trimmed(QByteArrayView text)
 
 QByteArrayView readValue(QByteArrayView raw)
 {
-    const QByteArrayView value = trimmed(raw);
+    const QByteArrayView value = cutAtNul(trimmed(raw));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         return value.sliced(1, value.size() - 2);
@@ -174,15 +267,26 @@ QByteArray writtenValue(QByteArrayView value)
     return out;
 }
 
-Document::Document(QByteArray bytes) : m_base(std::move(bytes))
+Document::Document(QByteArray bytes)
 {
+    if (bytes.startsWith(kUtf8Bom)) {
+        m_encoding = Encoding::Utf8;
+        m_prefix = bytes.first(kUtf8Bom.size());
+        m_base = bytes.sliced(kUtf8Bom.size());
+    } else if (bytes.startsWith(kUtf16LEBom) || bytes.startsWith(kUtf16BEBom)) {
+        const bool bigEndian = bytes.startsWith(kUtf16BEBom);
+        m_encoding = bigEndian ? Encoding::Utf16BE : Encoding::Utf16LE;
+        m_prefix = bytes.first(2);
+        const QByteArrayView units = QByteArrayView(bytes).sliced(2);
+        m_base = unitsToForm(units, bigEndian);
+        if (units.size() % 2)
+            m_tail = units.last(1).toByteArray();
+    } else {
+        m_base = std::move(bytes);
+    }
     const char *d = m_base.constData();
     const qsizetype n = m_base.size();
     qsizetype pos = 0;
-    if (m_base.startsWith(kBom)) {
-        m_bom = true;
-        pos = kBom.size();
-    }
     bool eolSeen = false;
     Section *current = nullptr;
     while (pos < n) {
@@ -216,11 +320,51 @@ Document::Document(QByteArray bytes) : m_base(std::move(bytes))
             }
             current->body.push_back(line);
         } else {
-            m_preamble.push_back(line);
+            m_preamble.body.push_back(line);
         }
         pos = next;
     }
+    indexKeys(m_preamble);
     indexSections();
+}
+
+std::optional<QByteArray> Document::encode(QStringView text) const
+{
+    switch (m_encoding) {
+    case Encoding::Windows1252:
+        return cp1252::fromUnicode(text);
+    case Encoding::Utf8:
+        if (hasLoneSurrogate(text))
+            return std::nullopt;
+        return text.toUtf8();
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        break;
+    }
+    if (hasLoneSurrogate(text))
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        appendUnit(out, c.unicode());
+    return out;
+}
+
+QString Document::decode(QByteArrayView text) const
+{
+    switch (m_encoding) {
+    case Encoding::Windows1252:
+        return cp1252::toUnicode(text);
+    case Encoding::Utf8:
+        return QString::fromUtf8(text);
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        break;
+    }
+    QString out;
+    out.reserve(text.size());
+    forEachUnit(text, [&](char16_t u) { out += QChar(u); });
+    return out;
 }
 
 QByteArrayView Document::text(const Line &line) const
@@ -276,11 +420,13 @@ Document::Line *Document::lastLine()
         Section &last = m_sections.back();
         return last.body.empty() ? &last.header : &last.body.back();
     }
-    return m_preamble.empty() ? nullptr : &m_preamble.back();
+    return m_preamble.body.empty() ? nullptr : &m_preamble.body.back();
 }
 
 qsizetype Document::sectionIndex(QByteArrayView section) const
 {
+    if (section.isEmpty())
+        return -1; // the lines before the first header, or no section
     // Readers ask for one section many times in a row.
     if (m_lastSection >= 0 && equalFolded(m_sections[m_lastSection].folded, section))
         return m_lastSection;
@@ -293,12 +439,16 @@ qsizetype Document::sectionIndex(QByteArrayView section) const
 
 const Document::Section *Document::findSection(QByteArrayView section) const
 {
+    if (section.isEmpty())
+        return &m_preamble;
     const qsizetype i = sectionIndex(section);
     return i < 0 ? nullptr : &m_sections[i];
 }
 
 Document::Section *Document::findSection(QByteArrayView section)
 {
+    if (section.isEmpty())
+        return &m_preamble;
     const qsizetype i = sectionIndex(section);
     return i < 0 ? nullptr : &m_sections[i];
 }
@@ -328,7 +478,8 @@ void Document::indexSections()
     m_sectionIndex.clear();
     m_lastSection = -1;
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
-        if (!m_sectionIndex.contains(m_sections[i].folded))
+        // "[]" is never read: the empty name means the lines before the first header.
+        if (!m_sections[i].folded.isEmpty() && !m_sectionIndex.contains(m_sections[i].folded))
             m_sectionIndex.insert(m_sections[i].folded, i);
     }
 }
@@ -348,13 +499,14 @@ std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArray
         if (!equalFolded(parsed.name, key))
             break;
         s->cursor = i;
-        return readValue(parsed.rawValue);
+        return parsed.hasValue ? std::optional(readValue(parsed.rawValue)) : std::nullopt;
     }
     const auto it = s->keyIndex.constFind(Folded(key).key());
     if (it == s->keyIndex.cend())
         return std::nullopt;
     s->cursor = *it;
-    return readValue(classify(content(s->body[*it])).rawValue);
+    const Parsed parsed = classify(content(s->body[*it]));
+    return parsed.hasValue ? std::optional(readValue(parsed.rawValue)) : std::nullopt;
 }
 
 std::vector<QByteArrayView> Document::keys(QByteArrayView section) const
@@ -365,7 +517,7 @@ std::vector<QByteArrayView> Document::keys(QByteArrayView section) const
         return names;
     for (qsizetype i = 0; i <= s->lastKey; ++i) {
         const Parsed parsed = classify(content(s->body[i]));
-        if (parsed.kind == Kind::Key)
+        if (parsed.kind == Kind::Key && parsed.hasValue)
             names.push_back(parsed.name);
     }
     return names;
@@ -373,6 +525,8 @@ std::vector<QByteArrayView> Document::keys(QByteArrayView section) const
 
 bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
+    if (section.isEmpty())
+        return false; // the launcher could never read a "[]" header; callers refuse it
     Section *s = findSection(section);
     if (!s) {
         if (Line *last = lastLine())
@@ -393,13 +547,20 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
     if (it != s->keyIndex.cend()) {
         Line &line = s->body[*it];
         const QByteArrayView lineContent = content(line);
-        if (readValue(classify(lineContent).rawValue) == value)
+        const Parsed parsed = classify(lineContent);
+        if (parsed.hasValue && readValue(parsed.rawValue) == value)
             return false;
-        // Keep the name and the spacing before the value as they stand.
-        qsizetype start = lineContent.indexOf('=') + 1;
-        while (start < lineContent.size() && isBlank(lineContent[start]))
-            ++start;
-        QByteArray bytes = lineContent.first(start).toByteArray();
+        // Keep the name and the spacing before the value as they stand; a key line without "="
+        // gets one, as the launcher's own writer does.
+        QByteArray bytes;
+        if (parsed.hasValue) {
+            qsizetype start = lineContent.indexOf('=') + 1;
+            while (start < lineContent.size() && isBlank(lineContent[start]))
+                ++start;
+            bytes = lineContent.first(start).toByteArray();
+        } else {
+            bytes = lineContent.first(parsed.nameEnd).toByteArray() + '=';
+        }
         bytes += writtenValue(value);
         bytes += text(line).sliced(lineContent.size());
         line = ownLine(std::move(bytes));
@@ -420,6 +581,8 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
 
 bool Document::removeKey(QByteArrayView section, QByteArrayView key)
 {
+    if (section.isEmpty())
+        return false;
     Section *s = findSection(section);
     if (!s)
         return false;
@@ -433,6 +596,8 @@ bool Document::removeKey(QByteArrayView section, QByteArrayView key)
 
 bool Document::removeSection(QByteArrayView section)
 {
+    if (section.isEmpty())
+        return false;
     const QByteArray folded = foldedCopy(section);
     const auto before = m_sections.size();
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
@@ -448,7 +613,7 @@ bool Document::renameSection(QByteArrayView source, QByteArrayView target)
 {
     const QByteArray from = foldedCopy(source);
     const QByteArray to = foldedCopy(target);
-    if (from == to || !m_sectionIndex.contains(from))
+    if (from == to || to.isEmpty() || !m_sectionIndex.contains(from))
         return false;
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
                                     [&](const Section &s) { return s.folded == to; }),
@@ -468,20 +633,20 @@ bool Document::renameSection(QByteArrayView source, QByteArrayView target)
 std::vector<OutlineSection> Document::outline() const
 {
     std::vector<OutlineSection> list;
-    int line = int(m_preamble.size());
+    int line = int(m_preamble.body.size());
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
         const Section &s = m_sections[i];
         OutlineSection &out = list.emplace_back();
         out.name = classify(content(s.header)).name;
         out.line = ++line;
-        out.first = m_sectionIndex.value(s.folded, -1) == i;
+        out.first = !s.folded.isEmpty() && m_sectionIndex.value(s.folded, -1) == i;
         for (const Line &body : s.body) {
             ++line;
             const Parsed parsed = classify(content(body));
             if (parsed.kind != Kind::Key)
                 continue;
-            out.keys.push_back(
-                {parsed.name, readValue(parsed.rawValue), parsed.rawValue, line, body.firstKey});
+            out.keys.push_back({parsed.name, readValue(parsed.rawValue), parsed.rawValue, line,
+                                body.firstKey, parsed.hasValue});
         }
     }
     return list;
@@ -491,16 +656,16 @@ QByteArray Document::toBytes() const
 {
     QByteArray out;
     out.reserve(m_base.size() + 256);
-    if (m_bom)
-        out += kBom;
-    for (const Line &line : m_preamble)
+    for (const Line &line : m_preamble.body)
         out += text(line);
     for (const Section &s : m_sections) {
         out += text(s.header);
         for (const Line &line : s.body)
             out += text(line);
     }
-    return out;
+    if (m_encoding == Encoding::Utf16LE || m_encoding == Encoding::Utf16BE)
+        out = formToUnits(out, m_encoding == Encoding::Utf16BE);
+    return m_prefix + out + m_tail;
 }
 
 bool Stamp::operator==(const Stamp &other) const

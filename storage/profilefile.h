@@ -10,16 +10,19 @@
 #include <optional>
 #include <vector>
 
-// The profile-file dialect of the launcher, on Windows-1252 bytes, and the process-wide cache
-// of parsed files behind TIniFile.
+// The profile-file dialect of the launcher, and the process-wide cache of parsed files behind
+// TIniFile. A document works on 8-bit text: the file's own bytes for Windows-1252 and UTF-8
+// files, and for UTF-16 files each 16-bit unit as one to three bytes in UTF-8's pattern (lone
+// surrogates included), so that every character the dialect looks at stays one ASCII byte and
+// the file's bytes come back exactly.
 namespace profilefile {
 
 // Space, TAB, VT, FF, CR, LF and 0x1A: what the launcher trims around lines, names and values.
 bool isBlank(char c);
 QByteArrayView trimmed(QByteArrayView text);
 
-// The value as the launcher reads it from the text after "=": trimmed, and one pair of
-// matching surrounding quotes removed.
+// The value as the launcher reads it from the text after "=": trimmed, cut at a NUL, and one
+// pair of matching surrounding quotes removed.
 QByteArrayView readValue(QByteArrayView raw);
 
 // The text to put after "=" so that readValue gives value back.
@@ -34,14 +37,18 @@ struct OutlineKey
     QByteArrayView rawValue; // the text after "=", as it stands
     int line = 0;            // 1-based
     bool first = false;      // the key of its name the launcher reads
+    bool hasValue = true;    // false for a line without "=": the launcher reads no value there
 };
 struct OutlineSection
 {
     QByteArrayView name;
     int line = 0;
-    bool first = false; // the copy of its name the launcher reads
+    bool first = false; // the copy of its name the launcher reads; never one without a name
     std::vector<OutlineKey> keys;
 };
+
+// How a file stores its text, told by its first bytes.
+enum class Encoding { Windows1252, Utf8, Utf16LE, Utf16BE };
 
 // One parsed file. Every line keeps its bytes (line end included) until the store changes it,
 // so whatever is not changed is written back byte for byte.
@@ -53,15 +60,24 @@ public:
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;
 
-    // The value of the first key of that name in the first section of that name.
+    Encoding encoding() const { return m_encoding; }
+    // Text in the document's 8-bit form; nullopt when the file's encoding cannot hold it.
+    std::optional<QByteArray> encode(QStringView text) const;
+    QString decode(QByteArrayView text) const;
+
+    // Names are given as the launcher looks them up: without blanks at either end. The empty
+    // section name means the lines before the first header, as it does to the launcher.
+
+    // The value of the first key of that name in the first section of that name; nullopt also
+    // when that key's line has no "=" (the launcher then reads no value, and no later key).
     std::optional<QByteArrayView> value(QByteArrayView section, QByteArrayView key) const;
-    // The key names of the first section of that name, in file order.
+    // The key names of the first section of that name that have a value, in file order.
     std::vector<QByteArrayView> keys(QByteArrayView section) const;
 
     // Each returns whether the content changed.
     bool setValue(QByteArrayView section, QByteArrayView key, QByteArrayView value);
-    bool removeKey(QByteArrayView section, QByteArrayView key);
-    bool removeSection(QByteArrayView section); // every copy
+    bool removeKey(QByteArrayView section, QByteArrayView key); // not before the first header
+    bool removeSection(QByteArrayView section);                 // every copy
     // Removes every section named target, then renames every copy of source to target; the
     // lines below each renamed header stay as they are, byte for byte.
     bool renameSection(QByteArrayView source, QByteArrayView target);
@@ -104,10 +120,12 @@ private:
     void indexKeys(Section &section);
     void indexSections();
 
-    QByteArray m_base;
-    bool m_bom = false; // kept, never added
+    Encoding m_encoding = Encoding::Windows1252;
+    QByteArray m_base;   // the text after the byte-order mark, in the 8-bit form
+    QByteArray m_prefix; // the byte-order mark: kept, never added
+    QByteArray m_tail;   // an odd last byte of a UTF-16 file, which no reader sees
     QByteArray m_eol = QByteArrayLiteral("\r\n");
-    std::vector<Line> m_preamble; // lines before the first header
+    Section m_preamble; // lines before the first header; the header is unused
     std::vector<Section> m_sections;
     QHash<QByteArray, qsizetype> m_sectionIndex; // folded name → first section
     mutable qsizetype m_lastSection = -1;        // the section found last, from m_sectionIndex

@@ -11,14 +11,37 @@ namespace profiletext {
 
 namespace {
 
-// A section or key name for a lookup, encoded on the stack: reading every key of a menu then
-// allocates nothing but the values it returns.
+bool isBlank(QChar c)
+{
+    return c.unicode() < 0x80 && profilefile::isBlank(char(c.unicode()));
+}
+
+// The launcher looks names up without blanks at either end.
+QStringView trimmedName(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// A section or key name for a lookup, trimmed as the launcher does and encoded for the file; a
+// Windows-1252 file's names are encoded on the stack, so reading every key of a menu allocates
+// nothing but the values it returns.
 class Name
 {
 public:
-    explicit Name(QStringView text) : m_bytes(text.size())
+    Name(const profilefile::Document &doc, QStringView text)
     {
-        m_valid = cp1252::encodeInto(text, m_bytes.data());
+        text = trimmedName(text);
+        if (doc.encoding() == profilefile::Encoding::Windows1252) {
+            m_bytes.resize(text.size());
+            m_valid = cp1252::encodeInto(text, m_bytes.data());
+        } else if (const auto bytes = doc.encode(text)) {
+            m_bytes.append(bytes->constData(), bytes->size());
+            m_valid = true;
+        }
     }
     explicit operator bool() const { return m_valid; }
     QByteArrayView operator*() const { return QByteArrayView(m_bytes.constData(), m_bytes.size()); }
@@ -31,7 +54,8 @@ private:
 enum class Field { Section, Key, Value };
 
 // What the launcher could not read back as written, in words; empty when the text is fine.
-QString problemOf(Field field, const QString &text)
+// Files in UTF-8 or UTF-16 hold every character; the rest are Windows-1252.
+QString problemOf(Field field, const QString &text, const profilefile::Document &doc)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -40,7 +64,18 @@ QString problemOf(Field field, const QString &text)
         if (c.isNull())
             return QStringLiteral("enthält ein Nullzeichen");
     }
+    const bool unicode = doc.encoding() != profilefile::Encoding::Windows1252;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        if (unicode) {
+            if (!text[i].isSurrogate())
+                continue;
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            return QStringLiteral("enthält ein halbes Unicode-Zeichen (U+%1)")
+                .arg(QString::number(text[i].unicode(), 16).toUpper());
+        }
         if (!cp1252::firstUnencodable(QStringView(text).sliced(i, 1)))
             continue;
         const bool pair =
@@ -53,30 +88,28 @@ QString problemOf(Field field, const QString &text)
     }
     if (field == Field::Value)
         return {};
-    const QByteArray bytes = *cp1252::fromUnicode(text);
-    if (field == Field::Key && bytes.isEmpty())
+    // An empty section name means the lines before the first header to the launcher: a "[]"
+    // header is never read.
+    if (text.isEmpty())
         return QStringLiteral("ist leer");
-    if (!bytes.isEmpty() &&
-        (profilefile::isBlank(bytes.front()) || profilefile::isBlank(bytes.back())))
+    if (isBlank(text.front()) || isBlank(text.back()))
         return QStringLiteral("beginnt oder endet mit Leerraum");
-    if (field == Field::Section && bytes.contains(']'))
-        return QStringLiteral("enthält „]“");
     if (field == Field::Key) {
-        if (bytes.contains('='))
+        if (text.contains(QLatin1Char('=')))
             return QStringLiteral("enthält „=“");
-        if (bytes.startsWith(';') || bytes.startsWith('['))
-            return QStringLiteral("beginnt mit „%1“").arg(QLatin1Char(bytes.front()));
+        if (text.startsWith(QLatin1Char(';')) || text.startsWith(QLatin1Char('[')))
+            return QStringLiteral("beginnt mit „%1“").arg(text.front());
     }
     return {};
 }
 
 // The bytes to write, or EIniFileException naming the problem; nothing is written then.
-QByteArray encodeForWrite(const QString &path, Field field, const QString &text,
-                          const QString &ident)
+QByteArray encodeForWrite(const profilefile::Document &doc, const QString &path, Field field,
+                          const QString &text, const QString &ident)
 {
-    const QString problem = problemOf(field, text);
+    const QString problem = problemOf(field, text, doc);
     if (problem.isEmpty())
-        return *cp1252::fromUnicode(text);
+        return *doc.encode(text);
     QString subject;
     switch (field) {
     case Field::Section:
@@ -93,6 +126,19 @@ QByteArray encodeForWrite(const QString &path, Field field, const QString &text,
                             problem);
 }
 
+// A file in big-endian UTF-16 is never written: the launcher's profile functions are only
+// known to read little-endian UTF-16 ("Unicode"), so what it reads of it is uncertain.
+void refuseUnwritable(const profilefile::Document &doc, const QString &path)
+{
+    if (doc.encoding() == profilefile::Encoding::Utf16BE) {
+        throw EIniFileException(cannotWrite(path) +
+                                QStringLiteral(": Die Datei ist in UTF-16 Big-Endian gespeichert "
+                                               "(Bytes FE FF am Anfang), die der Starter nicht "
+                                               "sicher liest; bitte als ANSI oder Unicode "
+                                               "speichern"));
+    }
+}
+
 } // namespace
 
 QString cannotWrite(const QString &path)
@@ -102,24 +148,24 @@ QString cannotWrite(const QString &path)
 
 std::optional<QString> value(const profilefile::Document &doc, QStringView section, QStringView key)
 {
-    const Name s(section);
-    const Name k(key);
+    const Name s(doc, section);
+    const Name k(doc, key);
     if (!s || !k)
         return std::nullopt;
     const auto found = doc.value(*s, *k);
     if (!found)
         return std::nullopt;
-    return cp1252::toUnicode(*found);
+    return doc.decode(*found);
 }
 
 QStringList keys(const profilefile::Document &doc, QStringView section)
 {
     QStringList names;
-    const Name s(section);
+    const Name s(doc, section);
     if (!s)
         return names;
     for (const QByteArrayView name : doc.keys(*s))
-        names.append(cp1252::toUnicode(name));
+        names.append(doc.decode(name));
     return names;
 }
 
@@ -128,13 +174,13 @@ std::vector<OutlineSection> outline(const profilefile::Document &doc)
     std::vector<OutlineSection> list;
     for (const profilefile::OutlineSection &s : doc.outline()) {
         OutlineSection &out = list.emplace_back();
-        out.name = cp1252::toUnicode(s.name);
+        out.name = doc.decode(s.name);
         out.line = s.line;
         out.first = s.first;
         out.keys.reserve(s.keys.size());
         for (const profilefile::OutlineKey &k : s.keys) {
-            out.keys.push_back({cp1252::toUnicode(k.name), cp1252::toUnicode(k.value),
-                                cp1252::toUnicode(k.rawValue), k.line, k.first});
+            out.keys.push_back({doc.decode(k.name), doc.decode(k.value), doc.decode(k.rawValue),
+                                k.line, k.first, k.hasValue});
         }
     }
     return list;
@@ -143,30 +189,35 @@ std::vector<OutlineSection> outline(const profilefile::Document &doc)
 bool setValue(profilefile::Document &doc, const QString &path, const QString &section,
               const QString &key, const QString &value)
 {
-    const QByteArray s = encodeForWrite(path, Field::Section, section, key);
-    const QByteArray k = encodeForWrite(path, Field::Key, key, key);
-    const QByteArray v = encodeForWrite(path, Field::Value, value, key);
+    refuseUnwritable(doc, path);
+    const QByteArray s = encodeForWrite(doc, path, Field::Section, section, key);
+    const QByteArray k = encodeForWrite(doc, path, Field::Key, key, key);
+    const QByteArray v = encodeForWrite(doc, path, Field::Value, value, key);
     return doc.setValue(s, k, v);
 }
 
-bool removeKey(profilefile::Document &doc, QStringView section, QStringView key)
+bool removeKey(profilefile::Document &doc, const QString &path, QStringView section,
+               QStringView key)
 {
-    const Name s(section);
-    const Name k(key);
+    refuseUnwritable(doc, path);
+    const Name s(doc, section);
+    const Name k(doc, key);
     return s && k && doc.removeKey(*s, *k);
 }
 
-bool removeSection(profilefile::Document &doc, QStringView section)
+bool removeSection(profilefile::Document &doc, const QString &path, QStringView section)
 {
-    const Name s(section);
+    refuseUnwritable(doc, path);
+    const Name s(doc, section);
     return s && doc.removeSection(*s);
 }
 
 bool renameSection(profilefile::Document &doc, const QString &path, QStringView source,
                    const QString &target)
 {
-    const QByteArray t = encodeForWrite(path, Field::Section, target, QString());
-    const Name s(source);
+    refuseUnwritable(doc, path);
+    const QByteArray t = encodeForWrite(doc, path, Field::Section, target, QString());
+    const Name s(doc, source);
     return s && doc.renameSection(*s, t);
 }
 

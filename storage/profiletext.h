@@ -19,19 +19,23 @@ namespace profiletext {
 // "In %s kann nicht geschrieben werden", the store's message for a write that failed.
 QString cannotWrite(const QString &path);
 
-// The value as the launcher reads it; nullopt when the key is missing. A name that has no form
-// in the file names nothing.
+// The value as the launcher reads it; nullopt when the key is missing or its line has no "=".
+// Names are trimmed of blanks as the launcher does; a name that has no form in the file names
+// nothing, and the empty section name means the lines before the first header.
 std::optional<QString> value(const profilefile::Document &doc, QStringView section,
                              QStringView key);
-// The key names of the section, in file order.
+// The names of the section's keys that have a value, in file order.
 QStringList keys(const profilefile::Document &doc, QStringView section);
 
 // Each returns whether the content changed. A write of text the launcher could not read back as
-// written raises EIniFileException naming path and the reason; nothing changes then.
+// written, and any change of a file the store does not write (big-endian UTF-16), raises
+// EIniFileException naming path and the reason; nothing changes then. Names are looked up as
+// the launcher does, without blanks at either end.
 bool setValue(profilefile::Document &doc, const QString &path, const QString &section,
               const QString &key, const QString &value);
-bool removeKey(profilefile::Document &doc, QStringView section, QStringView key);
-bool removeSection(profilefile::Document &doc, QStringView section);
+bool removeKey(profilefile::Document &doc, const QString &path, QStringView section,
+               QStringView key);
+bool removeSection(profilefile::Document &doc, const QString &path, QStringView section);
 
 // A file's sections and key lines as the launcher reads them, for checks of a whole menu.
 struct OutlineKey
@@ -41,6 +45,9 @@ struct OutlineKey
     QString rawValue; // the text after "=" as it stands in the file
     int line;         // 1-based; CR, LF and CRLF each end a line
     bool first;       // the first key of its name in the section: the one the launcher reads
+    // False for a key line without "=": the launcher reads no value there, nor in any later
+    // key of its name (value and rawValue are empty).
+    bool hasValue = true;
 };
 struct OutlineSection
 {

@@ -64,12 +64,12 @@ void TMemIniFile::ReadSectionValues(const QString &section, QStringList &strings
 
 void TMemIniFile::EraseSection(const QString &section)
 {
-    m_changed = profiletext::removeSection(*m_doc, section) || m_changed;
+    m_changed = profiletext::removeSection(*m_doc, FileName(), section) || m_changed;
 }
 
 void TMemIniFile::DeleteKey(const QString &section, const QString &ident)
 {
-    m_changed = profiletext::removeKey(*m_doc, section, ident) || m_changed;
+    m_changed = profiletext::removeKey(*m_doc, FileName(), section, ident) || m_changed;
 }
 
 void TMemIniFile::UpdateFile() {}
@@ -161,14 +161,16 @@ void TIniFile::ReadSectionValues(const QString &section, QStringList &strings)
 
 void TIniFile::EraseSection(const QString &section)
 {
-    change([&](profilefile::Document &doc) { return profiletext::removeSection(doc, section); });
+    change([&](profilefile::Document &doc) {
+        return profiletext::removeSection(doc, FileName(), section);
+    });
 }
 
 void TIniFile::DeleteKey(const QString &section, const QString &ident)
 {
     try {
         change([&](profilefile::Document &doc) {
-            return profiletext::removeKey(doc, section, ident);
+            return profiletext::removeKey(doc, FileName(), section, ident);
         });
     } catch (const EIniFileException &) {
         // Deleting reports nothing; the file keeps the key.

@@ -14,7 +14,8 @@ class Document;
 } // namespace profilefile
 
 // Access to one profile (INI) file by path. Every operation goes to the file at once; objects
-// are short-lived. Texts are Unicode here and Windows-1252 on disk. GUI thread only.
+// are short-lived. Texts are Unicode here and on disk in the file's encoding (Windows-1252 unless
+// it starts with a byte-order mark). GUI thread only.
 class TCustomIniFile
 {
 public:
@@ -82,8 +83,10 @@ private:
 };
 
 // Writes refuse (EIniFileException, nothing written) text the launcher could not read back as
-// written: line breaks, NUL, characters outside Windows-1252, section names with "]" and key
-// names with "=", a leading ";" or "[", and names with blanks at either end.
+// written: line breaks, NUL, characters outside Windows-1252 (files in UTF-8 or UTF-16 take every
+// character), empty names, key names with "=" or a leading ";" or "[", and names with blanks at
+// either end; and every change of a big-endian UTF-16 file. Reads look names up as the launcher
+// does, trimmed of blanks.
 class TIniFile : public TCustomIniFile
 {
 public:

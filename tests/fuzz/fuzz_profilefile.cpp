@@ -25,8 +25,8 @@ QByteArray withoutLineBreaks(QByteArray text)
 }
 
 // A name from the input, made into one the store would write: no line break or NUL, no blank at
-// either end, "]" not in a section name, "=" not in a key name, which also may not be empty nor
-// start with ";" or "[".
+// either end, "=" not in a key name, which also may not start with ";" or "["; only the empty
+// section name of the pool stays, to show that it is never written.
 QByteArray nameFrom(InputReader &in, bool section)
 {
     const std::uint8_t choice = in.byte();
@@ -36,11 +36,14 @@ QByteArray nameFrom(InputReader &in, bool section)
     std::size_t length = choice % 12;
     const char *bytes = in.take(length);
     QByteArray name = withoutLineBreaks(QByteArray(bytes, qsizetype(length)));
-    name.removeIf([section](char c) { return c == (section ? ']' : '='); });
+    if (!section)
+        name.removeIf([](char c) { return c == '='; });
     while (!name.isEmpty() && isBlank(name.front()))
         name.remove(0, 1);
     while (!name.isEmpty() && isBlank(name.back()))
         name.chop(1);
+    if (section && name.isEmpty())
+        name = "s";
     if (!section && (name.isEmpty() || name.front() == ';' || name.front() == '['))
         name.prepend('k');
     return name;
@@ -100,6 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         switch (op.kind) {
         case 0:
         case 1:
+            if (op.section.isEmpty()) {
+                FUZZ_CHECK(!document.setValue(op.section, op.key, op.value));
+                break;
+            }
             document.setValue(op.section, op.key, op.value);
             FUZZ_CHECK(document.value(op.section, op.key) == QByteArrayView(op.value));
             break;
@@ -107,6 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             document.removeKey(op.section, op.key);
             break;
         case 3:
+            if (op.section.isEmpty()) {
+                FUZZ_CHECK(!document.removeSection(op.section));
+                break;
+            }
             document.removeSection(op.section);
             FUZZ_CHECK(document.keys(op.section).empty());
             FUZZ_CHECK(!document.value(op.section, op.key));

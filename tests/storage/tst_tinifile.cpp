@@ -583,10 +583,10 @@ void TestTIniFile::refusals_data()
                                << ""
                                << "v"
                                << "Der Schlüsselname „“ ist leer";
-    QTest::newRow("section bracket") << "]"
-                                     << "k"
-                                     << "v"
-                                     << "Der Abschnittsname „]“ enthält „]“";
+    QTest::newRow("section empty") << ""
+                                   << "k"
+                                   << "v"
+                                   << "Der Abschnittsname „“ ist leer";
     QTest::newRow("section tab") << "\tA"
                                  << "k"
                                  << "v"
