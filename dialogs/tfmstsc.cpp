@@ -94,7 +94,6 @@ void Tfmstsc::connectbuttonClick()
 
 void Tfmstsc::done(int result)
 {
-    // A value that cannot be stored keeps the dialog open; the next close stores all again.
     if (!FormClose())
         return;
     QDialog::done(result);
@@ -102,12 +101,18 @@ void Tfmstsc::done(int result)
 
 bool Tfmstsc::FormClose()
 {
+    const RemoteDesktopSettings values = settings();
     try {
-        storeRemoteDesktopSettings(settings());
+        storeRemoteDesktopSettings(values);
     } catch (const std::exception &error) {
         messages::showException(this, error);
-        return false;
+        // A value the store refuses can be corrected, and the next close stores all again. A
+        // store that takes nothing must not hold the dialog (and the editor behind it) open.
+        const bool again = m_unstored == values;
+        m_unstored = values;
+        return again;
     }
+    m_unstored.reset();
     return true;
 }
 

@@ -4,8 +4,9 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
-struct RemoteDesktopSettings;
+#include "remotedesktopsettings.h"
 
 namespace Ui {
 class fmstsc;
@@ -31,7 +32,9 @@ public:
     // The finished switch line (edparam), set when the dialog is closed with "&OK".
     QString switchLine() const;
 
-    void done(int result) override; // FormClose: stores the values on every close
+    // FormClose: stores the values on every close. A failure keeps the dialog open for the user
+    // to correct a value; a second failure with the same values closes it all the same.
+    void done(int result) override;
 
 private:
     void FormCreate();
@@ -43,4 +46,6 @@ private:
     void setSettings(const RemoteDesktopSettings &settings);
 
     std::unique_ptr<Ui::fmstsc> ui;
+    // The values the last close could not store.
+    std::optional<RemoteDesktopSettings> m_unstored;
 };

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <tuple>
+
 #include "conversion.h"
 #include "tregistry.h"
 
@@ -76,6 +78,15 @@ bool openKey(TRegistry &reg)
 }
 
 } // namespace
+
+bool operator==(const RemoteDesktopSettings &a, const RemoteDesktopSettings &b)
+{
+    auto tied = [](const RemoteDesktopSettings &s) {
+        return std::tie(s.host, s.colourDepth, s.user, s.domain, s.background, s.printer, s.drives,
+                        s.console, s.systemClient);
+    };
+    return tied(a) == tied(b);
+}
 
 void loadRemoteDesktopSettings(RemoteDesktopSettings &s)
 {

@@ -18,6 +18,12 @@ struct RemoteDesktopSettings
     bool systemClient = false; // the launcher starts the system's own client
 };
 
+bool operator==(const RemoteDesktopSettings &a, const RemoteDesktopSettings &b);
+inline bool operator!=(const RemoteDesktopSettings &a, const RemoteDesktopSettings &b)
+{
+    return !(a == b);
+}
+
 // Loads the values remembered per user into settings. A value not stored yet (the first use)
 // keeps what settings holds; a stored depth is taken as it stands, also out of range. A value
 // stored with the wrong type raises ERegistryException; the values loaded before it stay loaded.

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void valuesStoredOnEveryClose_data();
     void valuesStoredOnEveryClose();
     void storeFailureKeepsDialogOpen();
+    void storeTakingNothingLetsDialogClose();
     void variableButtonsFillUserName();
     void controlsInTabOrder();
 };
@@ -197,6 +198,27 @@ void TestTfmstsc::storeFailureKeepsDialogOpen()
     control<QPushButton>(dialog, "closebutton")->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(tscstate::stored(), QStringLiteral("srv|0|anna||00000"));
+}
+
+void TestTfmstsc::storeTakingNothingLetsDialogClose()
+{
+    tscstate::store(QStringLiteral("alt|2|||00000"));
+    // Without any write bit the store refuses every write, also for the superuser.
+    QVERIFY(QFile::setPermissions(regfile::storePath(), QFile::ReadOwner));
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")))
+        .then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    Tfmstsc dialog(nullptr);
+    dialog.show();
+    tscstate::setDialog(dialog, QStringLiteral("srv|0|anna||00000"));
+    control<QPushButton>(dialog, "connectbutton")->click();
+    QVERIFY(dialog.isVisible());
+    control<QPushButton>(dialog, "connectbutton")->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.switchLine(), QStringLiteral("/H:srv /f:1 /u:anna"));
+    QCOMPARE(runner.shownTexts(), QStringList(2, "Fehler beim Setzen der Daten für 'Host'"));
+    QCOMPARE(tscstate::stored(), QStringLiteral("alt|2|||00000"));
 }
 
 void TestTfmstsc::variableButtonsFillUserName()
