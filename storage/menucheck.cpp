@@ -9,6 +9,7 @@
 #include <map>
 
 #include "conversion.h"
+#include "cp1252.h"
 #include "exception.h"
 #include "menulayout.h"
 #include "menumodel.h"
@@ -20,21 +21,31 @@
 namespace menucheck {
 
 using menufile::EntryKey;
-using profiletext::OutlineKey;
-using profiletext::OutlineSection;
+using profilefile::OutlineKey;
+using profilefile::OutlineSection;
 
 namespace {
 
 constexpr int kKeyCount = 5;
 
-char16_t fold(QChar c)
+char16_t code(char c)
 {
-    const char16_t u = c.unicode();
+    return char16_t(uchar(c));
+}
+
+char16_t code(QChar c)
+{
+    return c.unicode();
+}
+
+template <typename Char> char16_t fold(Char c)
+{
+    const char16_t u = code(c);
     return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
 }
 
 // Names match as the store matches them: ASCII letters without case.
-bool sameName(QStringView a, QStringView b)
+template <typename View> bool sameName(View a, View b)
 {
     if (a.size() != b.size())
         return false;
@@ -53,61 +64,42 @@ struct EntryName
     bool leadingZero = false; // "01b": looks like one, but the launcher asks for "1b"
 };
 
-std::optional<EntryName> entryName(QStringView name)
+template <typename View> std::optional<EntryName> entryName(View name)
 {
-    static const std::array<std::pair<QStringView, EntryKey>, kKeyCount> suffixes = {{
-        {u"dc", EntryKey::KeepOpen},
-        {u"b", EntryKey::Caption},
-        {u"d", EntryKey::Program},
-        {u"p", EntryKey::Params},
-        {u"v", EntryKey::Scrambled},
+    static constexpr std::array<std::pair<const char *, EntryKey>, kKeyCount> suffixes = {{
+        {"dc", EntryKey::KeepOpen},
+        {"b", EntryKey::Caption},
+        {"d", EntryKey::Program},
+        {"p", EntryKey::Params},
+        {"v", EntryKey::Scrambled},
     }};
-    for (const auto &[suffix, key] : suffixes) {
-        if (name.size() <= suffix.size() || !sameName(name.last(suffix.size()), suffix))
+    for (const auto &[suffixText, key] : suffixes) {
+        const qsizetype length = qsizetype(std::char_traits<char>::length(suffixText));
+        if (name.size() <= length)
             continue;
-        const QStringView number = name.chopped(suffix.size());
-        if (!std::all_of(number.begin(), number.end(),
-                         [](QChar c) { return c >= u'0' && c <= u'9'; }))
-            return std::nullopt;
+        bool matches = true;
+        for (qsizetype i = 0; i < length; ++i)
+            matches = matches && fold(name[name.size() - length + i]) == char16_t(suffixText[i]);
+        if (!matches)
+            continue;
+        const View number = name.first(name.size() - length);
         if (number.size() > 9)
             return std::nullopt; // beyond any index a menu can reach
-        EntryName result;
-        result.key = key;
-        result.leadingZero = number.size() > 1 && number.front() == u'0';
-        result.index = number.toInt();
-        return result;
+        int index = 0;
+        for (qsizetype i = 0; i < number.size(); ++i) {
+            const char16_t c = code(number[i]);
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            index = index * 10 + int(c - u'0');
+        }
+        return EntryName{index, key, number.size() > 1 && code(number[0]) == u'0'};
     }
     return std::nullopt;
 }
 
-// The value as stored, without the blanks the launcher trims.
-QString trimmed(const QString &raw)
+QString decoded(QByteArrayView bytes)
 {
-    qsizetype begin = 0;
-    qsizetype end = raw.size();
-    auto blank = [&](qsizetype i) {
-        return raw[i].unicode() < 0x80 && profilefile::isBlank(char(raw[i].unicode()));
-    };
-    while (begin < end && blank(begin))
-        ++begin;
-    while (end > begin && blank(end - 1))
-        --end;
-    return raw.mid(begin, end - begin);
-}
-
-// What the editor writes for value: quoted where the launcher would change it otherwise.
-QString writtenValue(const QString &value)
-{
-    if (value.isEmpty())
-        return value;
-    auto blank = [](QChar c) {
-        return c.unicode() < 0x80 && profilefile::isBlank(char(c.unicode()));
-    };
-    const QChar front = value.front();
-    const bool quote =
-        blank(front) || blank(value.back()) ||
-        (value.size() >= 2 && (front == u'"' || front == u'\'') && value.back() == front);
-    return quote ? u'"' + value + u'"' : value;
+    return cp1252::toUnicode(bytes);
 }
 
 struct StoredEntry
@@ -132,7 +124,7 @@ struct StoredEntry
     }
 };
 
-// The first copy of a node section as the launcher reads it.
+// The first copy of a node section as the launcher reads it: the first key of each name.
 struct StoredNode
 {
     QString letter;
@@ -140,9 +132,9 @@ struct StoredNode
     const OutlineKey *root = nullptr;
     std::map<int, StoredEntry> entries;
 
-    bool isNode() const { return root && root->value != QLatin1String("*"); }
-    QString caption() const { return root ? root->value : QString(); }
-    // The index where the launcher stops reading entries.
+    // The launcher reads "Root" with the default "*": a stored "*" is no node either.
+    bool isNode() const { return root && root->value != QByteArrayView("*"); }
+    // The index where the launcher stops reading entries: the first missing or empty caption.
     int runEnd() const
     {
         int n = 0;
@@ -154,15 +146,15 @@ struct StoredNode
 };
 
 // Position of a section name among the node letters, matched as the launcher matches names.
-int nodeIndexOf(QStringView name)
+template <typename View> int nodeIndexOf(View name)
 {
     if (name.size() != 1)
         return -1;
-    char16_t c = name.front().unicode();
-    if (c >= u'a' && c <= u'z')
-        c = char16_t(c - (u'a' - u'A'));
-    const int at = int(c) - int(u'A');
-    return at >= 0 && at < menufile::nodeLetters().size() ? at : -1;
+    const int at = int(fold(name[0])) - int(u'a');
+    // "[" and "\" follow "Z" and have no other case.
+    const int raw = int(code(name[0])) - int(u'A');
+    const int index = (at >= 0 && at < 26) ? at : raw;
+    return index >= 0 && index < menufile::nodeLetters().size() ? index : -1;
 }
 
 std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
@@ -182,7 +174,7 @@ std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
         for (const OutlineKey &key : section.keys) {
             if (!key.first)
                 continue;
-            if (sameName(key.name, menufile::kRootKey)) {
+            if (sameName(key.name, QByteArrayView("Root"))) {
                 node.root = &key;
             } else if (const std::optional<EntryName> name = entryName(key.name);
                        name && !name->leadingZero) {
@@ -193,17 +185,20 @@ std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
     return nodes;
 }
 
+// Works on the file's bytes and turns only what a finding names into text: a clean menu of
+// thousands of entries costs little more than one parse.
 class Checker
 {
 public:
-    Checker(const QString &file, const std::vector<OutlineSection> &outline)
-        : m_file(file), m_outline(outline), m_nodes(storedNodes(outline))
+    Checker(const QString &file, const profilefile::Document &doc,
+            const std::vector<OutlineSection> &outline)
+        : m_file(file), m_doc(doc), m_outline(outline), m_nodes(storedNodes(outline))
     {
     }
 
-    std::vector<Finding> run(const menu::Menu &menu)
+    std::vector<Finding> run()
     {
-        checkNodes(menu);
+        checkNodes();
         checkCopies();
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const Finding &a, const Finding &b) { return a.line < b.line; });
@@ -211,6 +206,18 @@ public:
     }
 
 private:
+    // A first key's value as the launcher reads it, as text.
+    QString value(const OutlineSection &section, const OutlineKey &key) const
+    {
+        return profiletext::value(m_doc, decoded(section.name), decoded(key.name))
+            .value_or(decoded(key.value));
+    }
+
+    QString captionOf(const StoredNode &node) const
+    {
+        return node.root ? value(*node.section, *node.root) : QString();
+    }
+
     Finding &add(Kind kind, int line, const QString &section, int index, QString message)
     {
         Finding &f = m_findings.emplace_back();
@@ -220,24 +227,24 @@ private:
         f.section = section;
         f.index = index;
         f.message = std::move(message);
-        const int at = nodeIndexOf(section);
+        const int at = nodeIndexOf(QStringView(section));
         if (at >= 0 && at < m_shownNodes)
             f.inMenu = index < 0 || index < m_runEnds[size_t(at)];
         return f;
     }
 
-    void checkNodes(const menu::Menu &menu)
+    void checkNodes()
     {
-        const int shownNodes = int(menu.nodes.size());
-        m_shownNodes = shownNodes;
-        for (const menu::Node &node : menu.nodes)
-            m_runEnds.push_back(int(node.entries.size()));
-        const QString gapLetter = menufile::nodeLetters().value(shownNodes);
+        m_shownNodes = 0;
+        while (m_shownNodes < int(m_nodes.size()) && m_nodes[size_t(m_shownNodes)].isNode())
+            ++m_shownNodes;
+        for (const StoredNode &node : m_nodes)
+            m_runEnds.push_back(node.runEnd());
+        const QString gapLetter = menufile::nodeLetters().value(m_shownNodes);
         for (int i = 0; i < int(m_nodes.size()); ++i) {
             const StoredNode &node = m_nodes[size_t(i)];
             if (!node.section || node.section->keys.empty())
                 continue;
-            const bool shown = i < shownNodes;
             const int line = node.section->line;
             const QString &letter = node.letter;
             if (!node.root) {
@@ -251,30 +258,37 @@ private:
                                    "zeigt seine Einträge nicht an; „Knoten anlegen“ hielte den "
                                    "Buchstaben für frei und übernähme sie.")
                         .arg(letter))
-                    .node = node.caption();
-            } else if (!shown) {
+                    .node = captionOf(node);
+            } else if (i >= m_shownNodes) {
+                const QString caption = captionOf(node);
                 add(Kind::HiddenNode, line, letter, -1,
                     QStringLiteral("Knoten „%1“ [%2] wird vom Starter nicht angezeigt: er steht "
                                    "hinter der Lücke bei [%3].")
-                        .arg(node.caption(), letter, gapLetter))
-                    .node = node.caption();
+                        .arg(caption, letter, gapLetter))
+                    .node = caption;
             }
-            const int runEnd = shown ? int(menu.nodes[size_t(i)].entries.size()) : node.runEnd();
-            checkEntries(node, runEnd);
+            checkEntries(node);
         }
     }
 
-    void checkEntries(const StoredNode &node, int runEnd)
+    void checkEntries(const StoredNode &node)
     {
         const QString &letter = node.letter;
-        const auto gapAt = node.entries.find(runEnd);
-        const bool gapHoldsKeys = gapAt != node.entries.end();
+        const int runEnd = m_runEnds[size_t(menufile::nodeLetterIndex(letter))];
+        const bool gapHoldsKeys = node.entries.count(runEnd) != 0;
         for (const auto &[index, entry] : node.entries) {
-            const QString caption =
-                entry.hasCaption() ? entry.key(EntryKey::Caption)->value : QString();
+            const bool missingKeys = !entry.key(EntryKey::Params) ||
+                                     !entry.key(EntryKey::Scrambled) ||
+                                     !entry.key(EntryKey::KeepOpen);
+            if (entry.hasCaption() && index < runEnd && entry.key(EntryKey::Program) &&
+                !missingKeys && !scrambledControl(entry))
+                continue; // the usual case, decided without a single text
+            const QString caption = entry.hasCaption()
+                                        ? value(*node.section, *entry.key(EntryKey::Caption))
+                                        : QString();
             auto found = [&](Kind kind, int line, QString message) {
                 Finding &f = add(kind, line, letter, index, std::move(message));
-                f.node = node.caption();
+                f.node = captionOf(node);
                 f.entry = caption;
             };
             if (!entry.hasCaption()) {
@@ -289,71 +303,82 @@ private:
                                index == runEnd && more ? QStringLiteral(" und die Einträge "
                                                                         "dahinter")
                                                        : QString()));
-                checkValues(entry, found);
-                continue;
+            } else {
+                if (index > runEnd) {
+                    found(Kind::HiddenEntry, entry.line(),
+                          QStringLiteral("Eintrag „%1“ (%2 in [%3]) wird vom Starter nicht "
+                                         "angezeigt: er steht hinter %4.")
+                              .arg(caption, QString::number(index), letter,
+                                   gapHoldsKeys
+                                       ? QStringLiteral("Eintrag %1 ohne Beschriftung").arg(runEnd)
+                                       : QStringLiteral("der Lücke bei Index %1").arg(runEnd)));
+                }
+                if (!entry.key(EntryKey::Program)) {
+                    found(Kind::MissingProgram, entry.line(),
+                          QStringLiteral("Eintrag „%1“ hat kein Programm („%2“ fehlt).")
+                              .arg(caption, menufile::entryKey(index, EntryKey::Program)));
+                }
+                QStringList missing;
+                for (EntryKey key : {EntryKey::Params, EntryKey::Scrambled, EntryKey::KeepOpen}) {
+                    if (!entry.key(key))
+                        missing.append(menufile::entryKey(index, key));
+                }
+                if (!missing.isEmpty()) {
+                    found(Kind::MissingKeys, entry.line(),
+                          QStringLiteral("Eintrag „%1“: es fehlt %2, was der Editor immer "
+                                         "schreibt.")
+                              .arg(caption, missing.join(QStringLiteral(", "))));
+                }
             }
-            if (index > runEnd) {
-                found(Kind::HiddenEntry, entry.line(),
-                      QStringLiteral("Eintrag „%1“ (%2 in [%3]) wird vom Starter nicht angezeigt: "
-                                     "er steht hinter %4.")
-                          .arg(caption, QString::number(index), letter,
-                               gapHoldsKeys
-                                   ? QStringLiteral("Eintrag %1 ohne Beschriftung").arg(runEnd)
-                                   : QStringLiteral("der Lücke bei Index %1").arg(runEnd)));
+            if (scrambledControl(entry)) {
+                const OutlineKey &p = *entry.key(EntryKey::Params);
+                found(Kind::ScrambledControl, p.line,
+                      QStringLiteral("Die verschlüsselten Parameter „%1“ ergeben entschlüsselt "
+                                     "Steuerzeichen: vermutlich stehen sie unverschlüsselt in der "
+                                     "Datei, obwohl „%2“ sie als verschlüsselt kennzeichnet.")
+                          .arg(value(*node.section, p),
+                               decoded(entry.key(EntryKey::Scrambled)->name)));
             }
-            if (!entry.key(EntryKey::Program)) {
-                found(Kind::MissingProgram, entry.line(),
-                      QStringLiteral("Eintrag „%1“ hat kein Programm („%2“ fehlt).")
-                          .arg(caption, menufile::entryKey(index, EntryKey::Program)));
-            }
-            QStringList missing;
-            for (EntryKey key : {EntryKey::Params, EntryKey::Scrambled, EntryKey::KeepOpen}) {
-                if (!entry.key(key))
-                    missing.append(menufile::entryKey(index, key));
-            }
-            if (!missing.isEmpty()) {
-                found(Kind::MissingKeys, entry.line(),
-                      QStringLiteral("Eintrag „%1“: es fehlt %2, was der Editor immer schreibt.")
-                          .arg(caption, missing.join(QStringLiteral(", "))));
-            }
-            checkValues(entry, found);
         }
     }
 
-    template <typename Found> void checkValues(const StoredEntry &entry, Found &found)
+    bool scrambledControl(const StoredEntry &entry) const
     {
         const OutlineKey *v = entry.key(EntryKey::Scrambled);
         const OutlineKey *p = entry.key(EntryKey::Params);
-        if (!v || !p || StrToIntDef(v->value, 0) == 0)
-            return;
-        const QString plain = menufile::ScrambleParams(p->value);
-        const bool control = std::any_of(plain.begin(), plain.end(), [](QChar c) {
-            return c.category() == QChar::Other_Control;
+        if (!v || !p || p->value.isEmpty() || v->value == QByteArrayView("0"))
+            return false;
+        if (StrToIntDef(decoded(v->value), 0) == 0)
+            return false;
+        // Bytes XOR 0x1B give a control character exactly when the byte is one itself, or when
+        // it is "d" (DEL) or one of the five that give a byte Windows-1252 leaves undefined;
+        // only then is the text decoded.
+        static const QByteArrayView suspects("\x64\x9A\x96\x94\x8B\x86");
+        const bool suspect = std::any_of(p->value.begin(), p->value.end(), [](char c) {
+            return uchar(c) < 0x20 || suspects.contains(c);
         });
-        if (control) {
-            found(Kind::ScrambledControl, p->line,
-                  QStringLiteral("Die verschlüsselten Parameter „%1“ ergeben entschlüsselt "
-                                 "Steuerzeichen: vermutlich stehen sie unverschlüsselt in der "
-                                 "Datei, obwohl „%2“ sie als verschlüsselt kennzeichnet.")
-                      .arg(p->value, v->name));
-        }
+        if (!suspect)
+            return false;
+        const QString plain = menufile::ScrambleParams(decoded(p->value));
+        return std::any_of(plain.begin(), plain.end(),
+                           [](QChar c) { return c.category() == QChar::Other_Control; });
     }
 
     // Second copies, values whose quotes the launcher strips, and keys it never asks for.
     void checkCopies()
     {
         for (const OutlineSection &section : m_outline) {
-            const QString name = section.name;
             const StoredNode *node = nodeOf(section.name);
             if (!section.first) {
                 const OutlineSection *first = firstOf(section.name);
+                const QString name = decoded(section.name);
                 Finding &f =
                     add(Kind::DuplicateSection, section.line, name, -1,
                         QStringLiteral("Abschnitt [%1] steht mehrfach in der Datei (zuerst in "
                                        "Zeile %2): der Starter liest nur den ersten.")
                             .arg(name)
                             .arg(first ? first->line : 0));
-                f.node = node ? node->caption() : QString();
+                f.node = node ? captionOf(*node) : QString();
                 f.inMenu = false; // the copy is never read
                 continue;
             }
@@ -362,19 +387,32 @@ private:
         }
     }
 
+    static bool quotedByHand(const OutlineKey &key)
+    {
+        const QByteArrayView stored = profilefile::trimmed(key.rawValue);
+        if (stored.size() < 2 || (stored.front() != '"' && stored.front() != '\'') ||
+            stored.back() != stored.front())
+            return false;
+        return profilefile::writtenValue(key.value) != stored;
+    }
+
     void checkKey(const OutlineSection &section, const StoredNode *node, const OutlineKey &key)
     {
-        const QString sectionName = section.name;
         const std::optional<EntryName> entry = node ? entryName(key.name) : std::nullopt;
+        const bool unread = entry && entry->leadingZero;
+        if (key.first && !unread && !quotedByHand(key))
+            return;
+        const QString sectionName = decoded(section.name);
+        const QString keyName = decoded(key.name);
         auto found = [&](Kind kind, QString message) {
             Finding &f = add(kind, key.line, sectionName,
                              entry && !entry->leadingZero ? entry->index : -1, std::move(message));
             if (node) {
-                f.node = node->caption();
+                f.node = captionOf(*node);
                 if (entry && !entry->leadingZero) {
                     const auto it = node->entries.find(entry->index);
                     if (it != node->entries.end() && it->second.hasCaption())
-                        f.entry = it->second.key(EntryKey::Caption)->value;
+                        f.entry = value(section, *it->second.key(EntryKey::Caption));
                 }
             }
         };
@@ -389,34 +427,30 @@ private:
             found(Kind::DuplicateKey,
                   QStringLiteral("Schlüssel „%1“ steht in [%2] mehrfach (zuerst in Zeile %3): der "
                                  "Starter liest nur den ersten.")
-                      .arg(key.name, sectionName, QString::number(firstLine)));
+                      .arg(keyName, sectionName, QString::number(firstLine)));
             return;
         }
-        if (entry && entry->leadingZero) {
+        if (unread) {
             found(Kind::UnreadEntryKey,
                   QStringLiteral("Schlüssel „%1“ in [%2] liest der Starter nie: er fragt nach "
                                  "„%3“, ohne führende Null.")
-                      .arg(key.name, sectionName, menufile::entryKey(entry->index, entry->key)));
+                      .arg(keyName, sectionName, menufile::entryKey(entry->index, entry->key)));
         }
-        const QString stored = trimmed(key.rawValue);
-        if (stored.size() != key.value.size() && writtenValue(key.value) != stored) {
+        if (quotedByHand(key)) {
             found(Kind::QuotedValue,
                   QStringLiteral("Der Wert von „%1“ in [%2] steht in Anführungszeichen, die der "
                                  "Starter beim Lesen entfernt: er liest „%3“.")
-                      .arg(key.name, sectionName, key.value));
+                      .arg(keyName, sectionName, value(section, key)));
         }
     }
 
-    const StoredNode *nodeOf(QStringView name) const
+    const StoredNode *nodeOf(QByteArrayView name) const
     {
-        for (const StoredNode &node : m_nodes) {
-            if (node.section && sameName(node.section->name, name))
-                return &node;
-        }
-        return nullptr;
+        const int at = nodeIndexOf(name);
+        return at >= 0 && m_nodes[size_t(at)].section ? &m_nodes[size_t(at)] : nullptr;
     }
 
-    const OutlineSection *firstOf(QStringView name) const
+    const OutlineSection *firstOf(QByteArrayView name) const
     {
         for (const OutlineSection &section : m_outline) {
             if (section.first && sameName(section.name, name))
@@ -426,11 +460,12 @@ private:
     }
 
     QString m_file;
+    const profilefile::Document &m_doc;
     const std::vector<OutlineSection> &m_outline;
     std::vector<StoredNode> m_nodes;
     std::vector<Finding> m_findings;
     int m_shownNodes = 0;
-    std::vector<int> m_runEnds; // of the shown nodes
+    std::vector<int> m_runEnds; // per node letter
 };
 
 } // namespace
@@ -478,11 +513,9 @@ QString kindName(Kind kind)
 
 std::vector<Finding> check(const QString &file, const QByteArray &bytes)
 {
-    TMemIniFile ini(file, bytes);
-    const menu::Menu menu = menu::read(ini, true);
     const profilefile::Document doc(bytes);
-    const std::vector<OutlineSection> outline = profiletext::outline(doc);
-    return Checker(file, outline).run(menu);
+    const std::vector<OutlineSection> outline = doc.outline();
+    return Checker(file, doc, outline).run();
 }
 
 std::vector<Finding> check(const QString &path)
@@ -494,13 +527,13 @@ std::vector<StoredLine> storedLines(const QByteArray &bytes, const QString &sect
 {
     std::vector<StoredLine> lines;
     const profilefile::Document doc(bytes);
-    for (const OutlineSection &s : profiletext::outline(doc)) {
-        if (!s.first || !sameName(s.name, section))
+    for (const profiletext::OutlineSection &s : profiletext::outline(doc)) {
+        if (!s.first || !sameName(QStringView(s.name), QStringView(section)))
             continue;
         if (index < 0)
             lines.push_back({s.line, QLatin1Char('[') + s.name + QLatin1Char(']')});
-        for (const OutlineKey &key : s.keys) {
-            const std::optional<EntryName> entry = entryName(key.name);
+        for (const profiletext::OutlineKey &key : s.keys) {
+            const std::optional<EntryName> entry = entryName(QStringView(key.name));
             if (index >= 0 && (!entry || entry->leadingZero || entry->index != index))
                 continue;
             lines.push_back({key.line, key.name + QLatin1Char('=') + key.rawValue});
@@ -517,9 +550,8 @@ namespace {
 void closeNodeGaps(TMemIniFile &file, RepairResult &result)
 {
     const profilefile::Document doc(file.bytes());
-    const std::vector<OutlineSection> outline = profiletext::outline(doc);
     QSet<QString> present; // folded names of every section copy, keys or not
-    for (const OutlineSection &s : outline)
+    for (const profiletext::OutlineSection &s : profiletext::outline(doc))
         present.insert(s.name.toLower());
 
     const QStringList &letters = menufile::nodeLetters();
@@ -590,7 +622,7 @@ void closeEntryGaps(TMemIniFile &file, const QString &letter, RepairResult &resu
     file.ReadSection(letter, names);
     QSet<QString> seen;
     for (const QString &name : std::as_const(names)) {
-        if (!entryName(name))
+        if (!entryName(QStringView(name)))
             continue;
         const QString folded = name.toLower();
         if (seen.contains(folded)) {
