@@ -6,7 +6,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 #include "exception.h"
 #include "menucheck.h"
@@ -284,6 +287,25 @@ Request parse(const QStringList &arguments)
                          .arg(request.mode == Mode::Check ? QStringLiteral("--check")
                                                           : QStringLiteral("--repair")));
     return request;
+}
+
+int execWindow(char **argv)
+{
+    // The folder of this program as the kernel ran it, links resolved, like Qt's
+    // applicationDirPath(); argv[0] may name it through PATH or not at all.
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    QByteArray window;
+    if (length > 0) {
+        window = QByteArray(self, length);
+        window.truncate(window.lastIndexOf('/') + 1);
+        window += kWindowProgram;
+        ::execv(window.constData(), argv);
+    }
+    write(stderr, kProgram + QStringLiteral(": das Fenster %1 kann nicht gestartet werden: %2\n")
+                                 .arg(QString::fromLocal8Bit(window),
+                                      QString::fromLocal8Bit(std::strerror(errno))));
+    return kFailed;
 }
 
 int run(const Request &request)

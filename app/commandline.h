@@ -29,4 +29,11 @@ Request parse(const QStringList &arguments);
 // could not be read or written, or a wrong call.
 int run(const Request &request);
 
+// The window program's name; it stands beside this program.
+inline constexpr char kWindowProgram[] = "tarvik-konfig-fenster";
+
+// Replaces this process by the window program, with the same arguments. Returns only when that
+// fails: after a message on standard error, with exit code 2.
+int execWindow(char **argv);
+
 } // namespace commandline

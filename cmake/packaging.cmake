@@ -9,8 +9,9 @@ set(TARVIK_APP_ICON ${PROJECT_SOURCE_DIR}/resources/icons/tarvik-konfig.svg)
 set(TARVIK_ICON_SIZES 16 22 24 32 48 64 128 256)
 
 # Qt's libraries live in the system's library folders; a /usr/bin program needs no run path.
-set_target_properties(tarvik-konfig PROPERTIES INSTALL_RPATH "")
-install(TARGETS tarvik-konfig RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# tarvik-konfig finds the window program beside itself.
+set_target_properties(tarvik-konfig tarvik-konfig-fenster PROPERTIES INSTALL_RPATH "")
+install(TARGETS tarvik-konfig tarvik-konfig-fenster RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${TARVIK_DESKTOP_DIR}/${TARVIK_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TARVIK_DESKTOP_DIR}/${TARVIK_APP_ID}.metainfo.xml
@@ -22,6 +23,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/daten/tarvik.ini
               ${PROJECT_SOURCE_DIR}/resources/daten/tarvik.Kasse
         DESTINATION ${CMAKE_INSTALL_DATADIR}/tarvik-konfig)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The man page of the command line, compressed as Debian keeps man pages; -n keeps the bytes
+# independent of the build time.
+set(TARVIK_MAN_PAGE ${CMAKE_BINARY_DIR}/packaging/tarvik-konfig.1.gz)
+add_custom_command(OUTPUT ${TARVIK_MAN_PAGE}
+    COMMAND sh -c "gzip -9nc \"$1\" >\"$2\"" sh ${PROJECT_SOURCE_DIR}/resources/tarvik-konfig.1
+            ${TARVIK_MAN_PAGE}
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/tarvik-konfig.1
+    COMMENT "Compressing the man page"
+    VERBATIM)
+add_custom_target(tarvik_man_page ALL DEPENDS ${TARVIK_MAN_PAGE})
+install(FILES ${TARVIK_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Debian looks for the licence in the documentation folder.
 file(WRITE ${CMAKE_BINARY_DIR}/packaging/copyright

@@ -75,6 +75,11 @@ assert [(n["letter"], n["caption"], [e["caption"] for e in n["entries"]]) for n 
     ("A", "Büro", ["Textverarbeitung", "Rechner", "Zeiterfassung"]), ("B", "Lager", ["Wareneingang"])]
 ' || fail "--show --json after the repair"
 
+# Without option the window program takes over; alone, the program says it is missing.
+cp "$program" "$work/alone"
+"$work/alone" clean.ini >out 2>err
+[[ $? == 2 ]] && grep -q 'tarvik-konfig-fenster' err || fail "no window program: stderr '$(cat err)'"
+
 if ((failures)); then
     echo "$failures check(s) failed" >&2
     exit 1

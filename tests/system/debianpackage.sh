@@ -29,6 +29,7 @@ expect_file() {
     grep -q -x -e "-$2 ./$1" "$work/contents.txt" || fail "missing or wrong mode: $1"
 }
 expect_file usr/bin/tarvik-konfig rwxr-xr-x
+expect_file usr/bin/tarvik-konfig-fenster rwxr-xr-x
 expect_file "usr/share/applications/$id.desktop" rw-r--r--
 expect_file "usr/share/metainfo/$id.metainfo.xml" rw-r--r--
 expect_file usr/share/mime/packages/tarvik-konfig.xml rw-r--r--
@@ -39,6 +40,7 @@ done
 expect_file usr/share/tarvik-konfig/tarvik.ini rw-r--r--
 expect_file usr/share/tarvik-konfig/tarvik.Kasse rw-r--r--
 expect_file usr/share/doc/tarvik-konfig/copyright rw-r--r--
+expect_file usr/share/man/man1/tarvik-konfig.1.gz rw-r--r--
 if grep -v -e ' \./usr/bin/' -e ' \./usr/share/' -e ' \./usr/$' "$work/contents.txt"; then
     fail "files outside /usr/bin and /usr/share"
 fi
@@ -74,12 +76,17 @@ done
 dpkg-deb -x "$deb" "$work/root"
 appstreamcli validate-tree --no-net "$work/root" || fail "appstreamcli validate-tree"
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "installed desktop entry"
-program=$work/root/usr/bin/tarvik-konfig
-if readelf -d "$program" | grep -E 'RPATH|RUNPATH'; then
-    fail "installed program carries a run path"
-fi
-if ldd "$program" | grep 'not found'; then
-    fail "installed program misses libraries"
+for program in "$work"/root/usr/bin/tarvik-konfig "$work"/root/usr/bin/tarvik-konfig-fenster; do
+    if readelf -d "$program" | grep -E 'RPATH|RUNPATH'; then
+        fail "installed program $(basename "$program") carries a run path"
+    fi
+    if ldd "$program" | grep 'not found'; then
+        fail "installed program $(basename "$program") misses libraries"
+    fi
+done
+# The command line runs on Qt Core alone: no window library is loaded for it.
+if ldd "$work/root/usr/bin/tarvik-konfig" | grep -E 'libQt6(Gui|Widgets)'; then
+    fail "tarvik-konfig loads window libraries"
 fi
 for size in 16 48 256; do
     png=$work/root/usr/share/icons/hicolor/${size}x${size}/apps/tarvik-konfig.png
