@@ -1,11 +1,13 @@
 # SPDX-License-Identifier: MIT
 """Prints the performance report of bench/compare from the benchmark program's JSON output and
-a timing of Python's configparser on the same menu file."""
+a timing of Python's configparser on the same menu file; given the program, also the menu check
+and a configparser read as whole processes, start-up included."""
 
 import configparser
 import json
 import os
 import statistics
+import subprocess
 import sys
 import time
 
@@ -46,6 +48,39 @@ def configparser_ms(menu, rounds=15):
     return statistics.median(times)
 
 
+CONFIGPARSER_PROCESS = ("import configparser, sys\n"
+                        "parser = configparser.ConfigParser(strict=False, interpolation=None)\n"
+                        "parser.read(sys.argv[1], encoding='cp1252')\n"
+                        "sys.exit(0 if parser.has_section('A') else 3)\n")
+
+
+def process_ms(commands, rounds=21):
+    """Median wall time of each whole process, start-up included, run without a display as a
+    script on a server would run it. The commands take turns, so a busy machine slows all alike.
+    commands: (argument list, accepted exit codes) each."""
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    times = [[] for _ in commands]
+    for _ in range(rounds):
+        for (command, accept), record in zip(commands, times):
+            start = time.perf_counter()
+            done = subprocess.run(command, env=env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.PIPE, check=False)
+            record.append((time.perf_counter() - start) * 1000)
+            if done.returncode not in accept:
+                sys.exit(f"{command[0]} failed ({done.returncode}): {done.stderr.decode()}")
+    return [statistics.median(record) for record in times]
+
+
+def processes(menu, program):
+    python, check = process_ms([(["/usr/bin/python3", "-c", CONFIGPARSER_PROCESS, menu], (0,)),
+                                ([program, "--check", menu], (0, 1))])
+    print("\nWhole processes, start-up included (medians; times in ms)\n")
+    print(f"{'':40} {'time':>10} {'x python3 configparser':>23}")
+    print(f"{'python3, one configparser read':40} {python:10.2f} {1:23.3g}")
+    print(f"{'tarvik-konfig --check':40} {check:10.2f} {check / python:23.3g}")
+
+
 def main():
     times = medians(sys.argv[1])
     menu = sys.argv[2]
@@ -63,6 +98,8 @@ def main():
             print(f"{label:40} {'missing':>10}")
             continue
         print(f"{label:40} {value:10.2f} {value / floor:13,.0f} {value / python:15.3g}")
+    if len(sys.argv) > 3:
+        processes(menu, sys.argv[3])
 
 
 if __name__ == "__main__":
