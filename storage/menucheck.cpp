@@ -97,11 +97,6 @@ template <typename View> std::optional<EntryName> entryName(View name)
     return std::nullopt;
 }
 
-QString decoded(QByteArrayView bytes)
-{
-    return cp1252::toUnicode(bytes);
-}
-
 struct StoredEntry
 {
     std::array<const OutlineKey *, kKeyCount> keys{};
@@ -172,7 +167,8 @@ std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
         StoredNode &node = nodes[size_t(at)];
         node.section = &section;
         for (const OutlineKey &key : section.keys) {
-            if (!key.first)
+            // A line without "=" gives the launcher no value, and hides later keys of its name.
+            if (!key.first || !key.hasValue)
                 continue;
             if (sameName(key.name, QByteArrayView("Root"))) {
                 node.root = &key;
@@ -206,16 +202,14 @@ public:
     }
 
 private:
-    // A first key's value as the launcher reads it, as text.
-    QString value(const OutlineSection &section, const OutlineKey &key) const
-    {
-        return profiletext::value(m_doc, decoded(section.name), decoded(key.name))
-            .value_or(decoded(key.value));
-    }
+    QString decoded(QByteArrayView text) const { return m_doc.decode(text); }
+
+    // A key's value as the launcher reads it, as text.
+    QString value(const OutlineKey &key) const { return decoded(key.value); }
 
     QString captionOf(const StoredNode &node) const
     {
-        return node.root ? value(*node.section, *node.root) : QString();
+        return node.root ? value(*node.root) : QString();
     }
 
     Finding &add(Kind kind, int line, const QString &section, int index, QString message)
@@ -283,9 +277,8 @@ private:
             if (entry.hasCaption() && index < runEnd && entry.key(EntryKey::Program) &&
                 !missingKeys && !scrambledControl(entry))
                 continue; // the usual case, decided without a single text
-            const QString caption = entry.hasCaption()
-                                        ? value(*node.section, *entry.key(EntryKey::Caption))
-                                        : QString();
+            const QString caption =
+                entry.hasCaption() ? value(*entry.key(EntryKey::Caption)) : QString();
             auto found = [&](Kind kind, int line, QString message) {
                 Finding &f = add(kind, line, letter, index, std::move(message));
                 f.node = captionOf(node);
@@ -336,8 +329,7 @@ private:
                       QStringLiteral("Die verschlüsselten Parameter „%1“ ergeben entschlüsselt "
                                      "Steuerzeichen: vermutlich stehen sie unverschlüsselt in der "
                                      "Datei, obwohl „%2“ sie als verschlüsselt kennzeichnet.")
-                          .arg(value(*node.section, p),
-                               decoded(entry.key(EntryKey::Scrambled)->name)));
+                          .arg(value(p), decoded(entry.key(EntryKey::Scrambled)->name)));
             }
         }
     }
@@ -352,12 +344,12 @@ private:
             return false;
         // Bytes XOR 0x1B give a control character exactly when the byte is one itself, or when
         // it is "d" (DEL) or one of the five that give a byte Windows-1252 leaves undefined;
-        // only then is the text decoded.
+        // only then is the text decoded. Other encodings store those characters in other bytes.
         static const QByteArrayView suspects("\x64\x9A\x96\x94\x8B\x86");
         const bool suspect = std::any_of(p->value.begin(), p->value.end(), [](char c) {
             return uchar(c) < 0x20 || suspects.contains(c);
         });
-        if (!suspect)
+        if (!suspect && m_doc.encoding() == profilefile::Encoding::Windows1252)
             return false;
         const QString plain = menufile::ScrambleParams(decoded(p->value));
         return std::any_of(plain.begin(), plain.end(),
@@ -368,6 +360,8 @@ private:
     void checkCopies()
     {
         for (const OutlineSection &section : m_outline) {
+            if (section.name.isEmpty())
+                continue; // "[]" is no section to the launcher; its lines belong to none
             const StoredNode *node = nodeOf(section.name);
             if (!section.first) {
                 const OutlineSection *first = firstOf(section.name);
@@ -400,7 +394,8 @@ private:
     {
         const std::optional<EntryName> entry = node ? entryName(key.name) : std::nullopt;
         const bool unread = entry && entry->leadingZero;
-        if (key.first && !unread && !quotedByHand(key))
+        const bool cut = key.rawValue.contains('\0');
+        if (key.first && key.hasValue && !unread && !cut && !quotedByHand(key))
             return;
         const QString sectionName = decoded(section.name);
         const QString keyName = decoded(key.name);
@@ -412,7 +407,7 @@ private:
                 if (entry && !entry->leadingZero) {
                     const auto it = node->entries.find(entry->index);
                     if (it != node->entries.end() && it->second.hasCaption())
-                        f.entry = value(section, *it->second.key(EntryKey::Caption));
+                        f.entry = value(*it->second.key(EntryKey::Caption));
                 }
             }
         };
@@ -430,6 +425,19 @@ private:
                       .arg(keyName, sectionName, QString::number(firstLine)));
             return;
         }
+        if (!key.hasValue) {
+            found(Kind::KeyWithoutValue,
+                  QStringLiteral("Zeile „%1“ in [%2] hat kein „=“: der Starter liest dort keinen "
+                                 "Wert und auch keinen späteren Schlüssel dieses Namens.")
+                      .arg(keyName, sectionName));
+            return;
+        }
+        if (cut) {
+            found(Kind::NulInValue,
+                  QStringLiteral("Der Wert von „%1“ in [%2] enthält ein Nullzeichen: der Starter "
+                                 "liest nur „%3“ davor.")
+                      .arg(keyName, sectionName, value(key)));
+        }
         if (unread) {
             found(Kind::UnreadEntryKey,
                   QStringLiteral("Schlüssel „%1“ in [%2] liest der Starter nie: er fragt nach "
@@ -440,7 +448,7 @@ private:
             found(Kind::QuotedValue,
                   QStringLiteral("Der Wert von „%1“ in [%2] steht in Anführungszeichen, die der "
                                  "Starter beim Lesen entfernt: er liest „%3“.")
-                      .arg(keyName, sectionName, value(section, key)));
+                      .arg(keyName, sectionName, value(key)));
         }
     }
 
@@ -507,6 +515,10 @@ QString kindName(Kind kind)
         return QStringLiteral("quoted-value");
     case Kind::UnreadEntryKey:
         return QStringLiteral("unread-entry-key");
+    case Kind::KeyWithoutValue:
+        return QStringLiteral("key-without-value");
+    case Kind::NulInValue:
+        return QStringLiteral("nul-in-value");
     }
     return {};
 }
@@ -536,7 +548,8 @@ std::vector<StoredLine> storedLines(const QByteArray &bytes, const QString &sect
             const std::optional<EntryName> entry = entryName(QStringView(key.name));
             if (index >= 0 && (!entry || entry->leadingZero || entry->index != index))
                 continue;
-            lines.push_back({key.line, key.name + QLatin1Char('=') + key.rawValue});
+            lines.push_back(
+                {key.line, key.hasValue ? key.name + QLatin1Char('=') + key.rawValue : key.name});
         }
         break;
     }
@@ -617,21 +630,21 @@ void closeEntryGaps(TMemIniFile &file, const QString &letter, RepairResult &resu
     if (inOrder)
         return;
 
-    // Deleting the first of two keys of one name would bring the second to light.
-    QStringList names;
-    file.ReadSection(letter, names);
-    QSet<QString> seen;
-    for (const QString &name : std::as_const(names)) {
-        if (!entryName(QStringView(name)))
+    // Deleting the first of two key lines of one name (with "=" or without) would bring the
+    // second to light.
+    const profilefile::Document doc(file.bytes());
+    for (const profiletext::OutlineSection &s : profiletext::outline(doc)) {
+        if (!s.first || !sameName(QStringView(s.name), QStringView(letter)))
             continue;
-        const QString folded = name.toLower();
-        if (seen.contains(folded)) {
-            result.skipped.append(QStringLiteral("Knoten [%1]: Einträge nicht neu nummeriert, "
-                                                 "weil „%2“ mehrfach vorkommt.")
-                                      .arg(letter, name));
-            return;
+        for (const profiletext::OutlineKey &key : s.keys) {
+            if (!key.first && entryName(QStringView(key.name))) {
+                result.skipped.append(QStringLiteral("Knoten [%1]: Einträge nicht neu "
+                                                     "nummeriert, weil „%2“ mehrfach vorkommt.")
+                                          .arg(letter, key.name));
+                return;
+            }
         }
-        seen.insert(folded);
+        break;
     }
 
     for (int index : indices) {

@@ -25,8 +25,10 @@ enum class Kind {
     MissingProgram,      // an entry without {n}d
     MissingKeys,         // an entry without keys the editor always writes
     ScrambledControl,    // scrambled parameters that decode to control characters
-    QuotedValue,    // quotes the launcher strips although the editor would not have written them
-    UnreadEntryKey, // "01b" and the like: looks like an entry key, never read
+    QuotedValue,     // quotes the launcher strips although the editor would not have written them
+    UnreadEntryKey,  // "01b" and the like: looks like an entry key, never read
+    KeyWithoutValue, // a key line without "=": no value, and later keys of its name unread
+    NulInValue,      // a NUL byte in a value: the launcher reads only what stands before it
 };
 
 // The kind's stable name for scripts ("hidden-node", ...).

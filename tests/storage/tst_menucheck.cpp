@@ -129,6 +129,13 @@ void TestMenuCheck::check_data()
         << crlf(
                {"[A]", "Root=\" Eins \"", "0b=\"\"zitiert\"\"", "0d=x.exe", "0p=", "0v=0", "0dc=0"})
         << "A: Eins (\"zitiert\")" << QStringList();
+    QTest::newRow("key line without \"=\" hides the key behind it")
+        << crlf({"[A]", "Root=Eins", "0b=Eins", "0d=x.exe", "0p", "0p=/a", "0v=0", "0dc=0"})
+        << "A:Eins(Eins)"
+        << QStringList{"3 missing-keys", "5 key-without-value", "6 duplicate-key"};
+    QTest::newRow("NUL in a value") << crlf({"[A]", "Root=Eins", "0b=Eins", "0d=x.exe",
+                                             QByteArray("0p=/a\0/b", 8), "0v=0", "0dc=0"})
+                                    << "A:Eins(Eins)" << QStringList{"5 nul-in-value"};
     QTest::newRow("entry key with a leading zero")
         << crlf({"[A]", "Root=Eins", "00b=Null", "00d=x.exe"}) << "A:Eins()"
         << QStringList{"3 unread-entry-key", "4 unread-entry-key"};
@@ -195,6 +202,10 @@ void TestMenuCheck::repair_data()
     QTest::newRow("doubled entry key: entries left as they are")
         << crlf(node("A", "Eins", {0, 2}) + QList<QByteArray>{"2b=Kopie"}) << "A:Eins(Eins0)"
         << none << QStringList{"hidden-entry", "duplicate-key"} << true;
+    QTest::newRow("entry key line without \"=\": entries left as they are")
+        << crlf(node("A", "Eins") + QList<QByteArray>{"2p"} + entry(2, "Zwei")) << "A:Eins(Eins0)"
+        << none << QStringList{"key-without-value", "hidden-entry", "missing-keys", "duplicate-key"}
+        << true;
 }
 
 void TestMenuCheck::repair()
