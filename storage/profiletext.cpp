@@ -26,15 +26,19 @@ QStringView trimmedName(QStringView text)
     return text;
 }
 
-// A section or key name for a lookup, trimmed as the launcher does and encoded for the file; a
-// Windows-1252 file's names are encoded on the stack, so reading every key of a menu allocates
-// nothing but the values it returns.
+enum class Lookup { Read, Change };
+
+// A section or key name for a lookup, encoded for the file; a Windows-1252 file's names are
+// encoded on the stack, so reading every key of a menu allocates nothing but the values it
+// returns. Reads trim the name as the launcher's reads do; deletes take it as it stands, as the
+// launcher's own deletes do (no name in the file has blanks at an end, so they change nothing).
 class Name
 {
 public:
-    Name(const profilefile::Document &doc, QStringView text)
+    Name(const profilefile::Document &doc, QStringView text, Lookup lookup = Lookup::Read)
     {
-        text = trimmedName(text);
+        if (lookup == Lookup::Read)
+            text = trimmedName(text);
         if (doc.encoding() == profilefile::Encoding::Windows1252) {
             m_bytes.resize(text.size());
             m_valid = cp1252::encodeInto(text, m_bytes.data());
@@ -200,15 +204,15 @@ bool removeKey(profilefile::Document &doc, const QString &path, QStringView sect
                QStringView key)
 {
     refuseUnwritable(doc, path);
-    const Name s(doc, section);
-    const Name k(doc, key);
+    const Name s(doc, section, Lookup::Change);
+    const Name k(doc, key, Lookup::Change);
     return s && k && doc.removeKey(*s, *k);
 }
 
 bool removeSection(profilefile::Document &doc, const QString &path, QStringView section)
 {
     refuseUnwritable(doc, path);
-    const Name s(doc, section);
+    const Name s(doc, section, Lookup::Change);
     return s && doc.removeSection(*s);
 }
 
@@ -217,7 +221,7 @@ bool renameSection(profilefile::Document &doc, const QString &path, QStringView 
 {
     refuseUnwritable(doc, path);
     const QByteArray t = encodeForWrite(doc, path, Field::Section, target, QString());
-    const Name s(doc, source);
+    const Name s(doc, source, Lookup::Change);
     return s && doc.renameSection(*s, t);
 }
 

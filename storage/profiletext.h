@@ -29,8 +29,8 @@ QStringList keys(const profilefile::Document &doc, QStringView section);
 
 // Each returns whether the content changed. A write of text the launcher could not read back as
 // written, and any change of a file the store does not write (big-endian UTF-16), raises
-// EIniFileException naming path and the reason; nothing changes then. Names are looked up as
-// the launcher does, without blanks at either end.
+// EIniFileException naming path and the reason; nothing changes then. Deletes take names as they
+// stand, as the launcher's own deletes do.
 bool setValue(profilefile::Document &doc, const QString &path, const QString &section,
               const QString &key, const QString &value);
 bool removeKey(profilefile::Document &doc, const QString &path, QStringView section,
