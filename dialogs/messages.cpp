@@ -10,6 +10,7 @@
 
 #include "exception.h"
 #include "modalrunner.h"
+#include "transaction.h"
 
 namespace messages {
 
@@ -93,7 +94,12 @@ std::optional<QString> ChooseFolder(QWidget *parent, const QString &text)
 
 void showException(QWidget *parent, const std::exception &error)
 {
-    if (const auto *own = dynamic_cast<const Exception *>(&error))
+    // What the user can put right is a plain message, not an error.
+    if (const auto *refused = dynamic_cast<const transaction::ERefused *>(&error))
+        showPlain(parent, refused->message());
+    else if (const auto *changed = dynamic_cast<const transaction::EChangedOutside *>(&error))
+        showPlain(parent, changed->message());
+    else if (const auto *own = dynamic_cast<const Exception *>(&error))
         showError(parent, own->message());
     else
         showError(parent, QString::fromLocal8Bit(error.what()));

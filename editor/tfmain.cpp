@@ -8,120 +8,56 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStatusBar>
-#include <QToolButton>
+#include <QTimer>
 
-#include <array>
-#include <deque>
-#include <iterator>
 #include <limits>
 
 #include "captionorder.h"
-#include "conversion.h"
 #include "menulayout.h"
 #include "messages.h"
 #include "modalrunner.h"
 #include "tfallgemein.h"
 #include "tfmstsc.h"
-#include "tinifile.h"
 #include "treeitem.h"
 #include "versioninfo.h"
 
 namespace {
 
-using menufile::EntryKey;
-using menufile::entryKey;
 using menufile::kNodeId;
 
 const QString kDataFolder = QStringLiteral("daten");
+const QString kInitialSection = QStringLiteral("section");
+const QString kInitialId = QStringLiteral("id");
+// The splitter snaps the tree shut at this width or less and keeps this much room right of it.
+constexpr int kSplitterSnap = 30;
+// Other programs write in several steps; one reload after they are done is enough.
+constexpr int kWatchDelayMs = 200;
+
+const QString kChooseBranch = QStringLiteral("Wählen Sie erst einen Zweig aus!");
 
 // An installed program's folder is a system folder that holds no menu files and that the user
 // cannot write; its data folder is then one of the user's own, created on first start.
-bool isInstalledProgramFolder(const QString &programFolder)
+QString dataFolderFor(const QString &programFolder)
 {
-    return QDir(programFolder) == QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR));
-}
-
-QString perUserDataFolder()
-{
+    if (QFileInfo(programFolder + kDataFolder).isDir()) // a file of that name does not count
+        return programFolder + kDataFolder + QLatin1Char('/');
+    if (QDir(programFolder) != QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR)))
+        return programFolder;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            QStringLiteral("/tarvik-konfig/") + kDataFolder + QLatin1Char('/');
     QDir().mkpath(folder);
     return folder;
 }
 
-const QString kInitialSection = QStringLiteral("section");
-const QString kInitialId = QStringLiteral("id");
-const QString kWidthKeyRead = QStringLiteral("Width");
-const QString kWidthKeyWritten = QStringLiteral("width");
-constexpr int kDefaultTreeWidth = 150;
-// The splitter snaps the tree shut at this width or less and keeps this much room right of it.
-constexpr int kSplitterSnap = 30;
-constexpr int kWideButton = 86;
-
-const QString kChooseBranch = QStringLiteral("Wählen Sie erst einen Zweig aus!");
-
-enum Image { Open, Create, Delete, Save, Settings, Move, MovePending, Export, Duplicate };
-
-QString withTrailingSeparator(const QString &folder)
-{
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-        return folder;
-    return folder + QLatin1Char('/');
-}
-
-// Name of the menu file without its extension: the part before the last "." of the name.
-QString baseName(const QString &fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? fileName : fileName.left(dot);
-}
-
 QStringList folderEntries(const QString &folder)
 {
     QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// A file in the folder of path whose name equals path's name but for letter case: on the
-// launcher's platform that is the same file.
-std::optional<QString> existingFileLike(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString folder = withTrailingSeparator(info.path());
-    for (const QString &name : folderEntries(folder)) {
-        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            return folder + name;
-    }
-    return std::nullopt;
-}
-
-// Names of an entry's keys and its id, built once per index: a load asks for the same names in
-// every node, and building them anew would cost six strings per entry.
-struct EntryNames
-{
-    QString id;
-    std::array<QString, std::size(menufile::kAllEntryKeys)> keys;
-
-    const QString &key(EntryKey k) const { return keys[size_t(k)]; }
-};
-
-const EntryNames &entryNames(int index)
-{
-    static std::deque<EntryNames> names; // references stay valid as it grows
-    while (names.size() <= size_t(index)) {
-        const int n = int(names.size());
-        EntryNames added{QString::number(n), {}};
-        for (EntryKey key : menufile::kAllEntryKeys)
-            added.keys[size_t(key)] = entryKey(n, key);
-        names.push_back(std::move(added));
-    }
-    return names[size_t(index)];
 }
 
 QList<QTreeWidgetItem *> release(Items &items)
@@ -132,6 +68,18 @@ QList<QTreeWidgetItem *> release(Items &items)
         released.append(item.release());
     items.clear();
     return released;
+}
+
+Tdaten dateOf(const menu::Node &node)
+{
+    return {{}, {}, node.caption, node.letter, kNodeId, node.expand, false, false};
+}
+
+Tdaten dateOf(const menu::Node &node, const menu::Entry &entry)
+{
+    return {
+        entry.program, entry.params,    entry.caption, node.letter, QString::number(entry.index),
+        false,         entry.scrambled, entry.keepOpen};
 }
 
 } // namespace
@@ -164,12 +112,20 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ui->Tree->setPalette(palette);
-    setTreeWidth(kDefaultTreeWidth);
-
+    setTreeWidth(menufile::kDefaultTreeWidth);
     fitPanelToFont();
 
-    wireCommands();
+    m_watcher = new QFileSystemWatcher(this);
+    m_watchDelay = new QTimer(this);
+    m_watchDelay->setSingleShot(true);
+    m_watchDelay->setInterval(kWatchDelayMs);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_watchDelay, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watchDelay,
+            qOverload<>(&QTimer::start));
+    connect(m_watchDelay, &QTimer::timeout, this,
+            [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
 
+    wireCommands();
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -179,184 +135,13 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
 
 Tfmain::~Tfmain() = default;
 
-void Tfmain::fitPanelToFont()
-{
-    // The layout was made for a narrower font: where a label needs more room than it has, the
-    // fields and everything right of the labels move over by the same amount.
-    const std::initializer_list<QLabel *> labels{ui->Label5, ui->Label3, ui->Label4};
-    int labelWidth = 0;
-    for (QLabel *label : labels)
-        labelWidth = qMax(labelWidth, label->sizeHint().width());
-    const int shift = qMax(0, ui->Label5->x() + labelWidth + 4 - ui->Name->x());
-    for (QWidget *child : ui->ed->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (std::find(labels.begin(), labels.end(), child) != labels.end())
-            child->resize(labelWidth, child->height());
-        else
-            child->move(child->x() + shift, child->y());
-    }
-    for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
-        box->resize(qMax(box->width(), box->sizeHint().width()), box->height());
-    ui->ed->setFixedSize(ui->ed->width() + shift, ui->ed->height());
-}
-
-void Tfmain::setUpImages()
-{
-    static const char *const names[] = {"open", "create",       "delete", "save",     "settings",
-                                        "move", "move-pending", "export", "duplicate"};
-    for (const char *name : names)
-        m_imageList1.emplace_back(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
-
-    const std::pair<QAction *, Image> images[] = {{ui->btopen, Open},
-                                                  {ui->TarvikDateiffnen1, Open},
-                                                  {ui->ToolButton3, Create},
-                                                  {ui->Knotenanlegen1, Create},
-                                                  {ui->Eintraganlegen1, Create},
-                                                  {ui->Knotenanlegen2, Create},
-                                                  {ui->Eintraganlegen2, Create},
-                                                  {ui->btdelete, Delete},
-                                                  {ui->Lschen1, Delete},
-                                                  {ui->Esave, Save},
-                                                  {ui->Speichern1, Save},
-                                                  {ui->ToolButton1, Settings},
-                                                  {ui->itelbearbeiten1, Settings},
-                                                  {ui->btmove, Move},
-                                                  {ui->ToolButton4, Export},
-                                                  {ui->ToolButton7, Duplicate}};
-    for (const auto &[action, image] : images)
-        action->setIcon(m_imageList1.at(image));
-
-    ui->btProgramm->setIcon(QIcon(QStringLiteral(":/icons/program.svg")));
-    QIcon tsc(QStringLiteral(":/icons/tsc.svg"));
-    tsc.addFile(QStringLiteral(":/icons/tsc-disabled.svg"), QSize(), QIcon::Disabled);
-    ui->btTSC->setIcon(tsc);
-}
-
-void Tfmain::setUpToolBar()
-{
-    QToolBar *bar = ui->ToolBar1;
-    auto separator = [bar](const char *name) {
-        bar->addSeparator()->setObjectName(QLatin1String(name));
-    };
-
-    bar->addAction(ui->btopen);
-    separator("ToolButton8");
-    m_sublisten = new QComboBox(bar);
-    m_sublisten->setObjectName(QStringLiteral("Sublisten"));
-    m_sublisten->setAccessibleName(QStringLiteral("Unterlisten"));
-    m_sublisten->setEditable(false);
-    m_sublisten->setFixedWidth(175);
-    m_sublisten->setMaxVisibleItems(25);
-    bar->addWidget(m_sublisten);
-    separator("ToolButton2");
-    bar->addAction(ui->ToolButton3);
-    separator("ToolButton6");
-    for (QAction *action : {ui->btdelete, ui->Esave, ui->btmove, ui->ToolButton7, ui->ToolButton4})
-        bar->addAction(action);
-    separator("ToolButton5");
-    bar->addAction(ui->ToolButton1);
-
-    for (QAction *action : ui->Bearbeiten1->actions()) {
-        if (action->isSeparator())
-            action->setObjectName(QStringLiteral("N1"));
-    }
-
-    auto *menuAnlegen = new QMenu(this);
-    menuAnlegen->setObjectName(QStringLiteral("MenuAnlegen"));
-    menuAnlegen->addAction(ui->Knotenanlegen1);
-    menuAnlegen->addAction(ui->Eintraganlegen1);
-
-    QWidget *previous = ui->Tree;
-    for (QAction *action : bar->actions()) {
-        QWidget *widget = bar->widgetForAction(action);
-        auto *button = qobject_cast<QToolButton *>(widget);
-        if (button) {
-            button->setObjectName(action->objectName());
-            // Tool buttons take the focus too, so every command can be reached from the keyboard.
-            button->setFocusPolicy(Qt::TabFocus);
-            if (action == ui->btmove || action == ui->ToolButton1)
-                button->setMinimumWidth(kWideButton);
-            if (action == ui->ToolButton3) {
-                button->setMenu(menuAnlegen);
-                button->setPopupMode(QToolButton::InstantPopup);
-            }
-        }
-        if (button || widget == m_sublisten) {
-            setTabOrder(previous, widget);
-            previous = widget;
-        }
-    }
-    setTabOrder(previous, ui->Name);
-}
-
-void Tfmain::setUpStatusBar()
-{
-    m_statusFixed = new QLabel(QStringLiteral("Tarvik-Menü"), ui->Status);
-    m_statusFixed->setObjectName(QStringLiteral("StatusPanel0"));
-    m_statusFixed->setFixedWidth(110);
-    m_statusNote = new QLabel(ui->Status);
-    m_statusNote->setObjectName(QStringLiteral("StatusPanel1"));
-    m_statusNote->setAccessibleName(QStringLiteral("Statushinweis"));
-    m_statusNote->setMinimumWidth(50);
-    ui->Status->addWidget(m_statusFixed);
-    ui->Status->addWidget(m_statusNote, 1);
-}
-
-void Tfmain::wireCommands()
-{
-    const std::pair<QAction *, void (Tfmain::*)()> commands[] = {
-        {ui->btopen, &Tfmain::btopenClick},
-        {ui->TarvikDateiffnen1, &Tfmain::btopenClick},
-        {ui->Beenden1, &Tfmain::Beenden1Click},
-        {ui->ToolButton1, &Tfmain::ToolButton1Click},
-        {ui->itelbearbeiten1, &Tfmain::ToolButton1Click},
-        {ui->VersionsInfo1, &Tfmain::VersionsInfo1Click},
-        {ui->Esave, &Tfmain::EsaveClick},
-        {ui->Speichern1, &Tfmain::EsaveClick},
-        {ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click},
-        {ui->Knotenanlegen2, &Tfmain::Knotenanlegen1Click},
-        {ui->Eintraganlegen1, &Tfmain::prepareEntry},
-        {ui->Eintraganlegen2, &Tfmain::prepareEntry},
-        {ui->btdelete, &Tfmain::btdeleteClick},
-        {ui->Lschen1, &Tfmain::btdeleteClick},
-        {ui->btmove, &Tfmain::btmoveClick},
-        {ui->ToolButton7, &Tfmain::ToolButton7Click},
-        {ui->ToolButton4, &Tfmain::ToolButton4Click}};
-    for (const auto &[action, handler] : commands)
-        connect(action, &QAction::triggered, this, guardedCommand(handler));
-
-    connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
-    connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
-    connect(ui->pfad, &QLineEdit::textChanged, this, guardedCommand(&Tfmain::pfadChange));
-    // Only a mouse click shows an item; moving the selection with the keys does not.
-    connect(ui->Tree, &QTreeWidget::itemClicked, this, guardedCommand(&Tfmain::TreeClick));
-    connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
-    connect(ui->Splitter1, &QSplitter::splitterMoved, this,
-            guardedCommand(&Tfmain::splitterReleased));
-}
-
-std::function<void()> Tfmain::guardedCommand(void (Tfmain::*handler)())
-{
-    // As the application's error handler would: an error is shown and the program goes on.
-    return [this, handler] { messages::guarded(this, [this, handler] { (this->*handler)(); }); };
-}
-
-void Tfmain::prepareEntry()
-{
-    Eintraganlegen1Click();
-}
-
 void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
 {
-    m_verschiebenAktiv = false;
     const QString name = arguments.size() == 1 ? arguments.first() : menufile::kDefaultMenuFile;
-    const QString programFolder = withTrailingSeparator(programDir);
-    // Only a folder counts; a file of that name does not.
-    if (QFileInfo(programFolder + kDataFolder).isDir())
-        m_datenPfad = programFolder + kDataFolder + QLatin1Char('/');
-    else if (isInstalledProgramFolder(programFolder))
-        m_datenPfad = perUserDataFolder();
-    else
-        m_datenPfad = programFolder;
+    QString programFolder = programDir;
+    if (!programFolder.isEmpty() && !programFolder.endsWith(QLatin1Char('/')))
+        programFolder += QLatin1Char('/');
+    m_datenPfad = dataFolderFor(programFolder);
     // An absolute path names the menu file itself; joined to the data folder it would name none.
     m_aktDatei = QDir::isAbsolutePath(name) ? name : m_datenPfad + name;
     LoadMenuFile(m_aktDatei);
@@ -384,7 +169,8 @@ void Tfmain::fillSublisten(const QString &path)
 {
     // The sub-lists are the files "name.*" beside the menu file, itself included; a folder of
     // such a name is listed too. Names compare without letter case, as on the launcher's platform.
-    const QString base = baseName(QFileInfo(path).fileName());
+    const QString fileName = QFileInfo(path).fileName();
+    const QString base = fileName.left(fileName.lastIndexOf(QLatin1Char('.')));
     QStringList names;
     for (const QString &name : folderEntries(m_aktPfad)) {
         if (name.compare(base, Qt::CaseInsensitive) == 0 ||
@@ -394,7 +180,6 @@ void Tfmain::fillSublisten(const QString &path)
     QCollator collator(CaptionOrder::sortLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(names.begin(), names.end(), collator);
-
     m_sublisten->clear();
     m_sublisten->addItems(names);
     m_sublisten->setCurrentIndex(-1);
@@ -402,68 +187,120 @@ void Tfmain::fillSublisten(const QString &path)
 
 void Tfmain::LoadMenuFile(const QString &path)
 {
+    load(path, {});
+}
+
+void Tfmain::load(const QString &path, const Selection &select)
+{
     m_aktPfad = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
     fillSublisten(path);
+    setWindowTitle(QStringLiteral("%1 (%2)").arg(messages::kApplicationTitle, path));
+    if (path != m_menu.path)
+        m_openedAsNew = !QFileInfo::exists(path);
+    m_loadedVersion = menu::version(path);
+    watch();
+    try {
+        m_menu = menu::load(path);
+    } catch (...) {
+        // Nothing of an unreadable file is shown, so no command can act on it.
+        m_menu = menu::Menu{path, true, {}, {}, menufile::kDefaultTreeWidth};
+        fillTree();
+        resetPanel();
+        throw;
+    }
+    setTreeWidth(m_menu.treeWidth);
+    fillTree();
+    if (!selectItem(select))
+        resetPanel(); // a menu without nodes: no later command may act on an item that is gone
+}
 
+void Tfmain::fillTree()
+{
     const CaptionOrder order;
     Items nodes;
-    {
-        TIniFile ini(path);
-        setTreeWidth(ini.ReadInteger(menufile::kConfigSection, kWidthKeyRead, kDefaultTreeWidth));
-        setWindowTitle(QStringLiteral("%1 (%2)").arg(messages::kApplicationTitle, path));
-        ui->Tree->clear();
-
-        static const QString missing = QStringLiteral("*");
-        for (const QString &letter : menufile::nodeLetters()) {
-            Tdaten node;
-            node.caption = ini.ReadString(letter, menufile::kRootKey, missing);
-            if (node.caption == missing)
-                break;
-            node.section = letter;
-            node.id = kNodeId;
-            node.expand = ini.ReadBool(letter, menufile::kExpandKey, false);
-            auto nodeItem = std::make_unique<TreeItem>(std::move(node));
-
-            Items entries;
-            for (int n = 0;; ++n) {
-                const EntryNames &names = entryNames(n);
-                Tdaten entry;
-                entry.caption = ini.ReadString(letter, names.key(EntryKey::Caption), QString());
-                if (entry.caption.isEmpty())
-                    break;
-                entry.path = ini.ReadString(letter, names.key(EntryKey::Program), QString());
-                entry.scrambled = ini.ReadBool(letter, names.key(EntryKey::Scrambled), false);
-                entry.keepOpen = ini.ReadBool(letter, names.key(EntryKey::KeepOpen), false);
-                entry.parameters = ini.ReadString(letter, names.key(EntryKey::Params), QString());
-                if (entry.scrambled)
-                    entry.parameters = menufile::ScrambleParams(entry.parameters);
-                entry.section = letter;
-                entry.id = names.id;
-                entries.push_back(std::make_unique<TreeItem>(std::move(entry)));
-            }
-            // Sorted while still outside the tree: no model signals, no repaints.
-            order.sort(entries);
-            nodeItem->addChildren(release(entries));
-            nodes.push_back(std::move(nodeItem));
-        }
+    for (const menu::Node &node : m_menu.nodes) {
+        auto nodeItem = std::make_unique<TreeItem>(dateOf(node));
+        Items entries;
+        for (const menu::Entry &entry : node.entries)
+            entries.push_back(std::make_unique<TreeItem>(dateOf(node, entry)));
+        // Sorted while still outside the tree: no model signals, no repaints.
+        order.sort(entries);
+        nodeItem->addChildren(release(entries));
+        nodes.push_back(std::move(nodeItem));
     }
     order.sort(nodes);
-
     ui->Tree->setUpdatesEnabled(false);
+    ui->Tree->clear();
     ui->Tree->addTopLevelItems(release(nodes));
     ui->Tree->expandAll();
     ui->Tree->setUpdatesEnabled(true);
+}
 
-    // A menu without nodes is a normal state (new file, last node deleted): the panel is emptied
-    // so that no later command acts on an item that is gone.
-    if (ui->Tree->topLevelItemCount() == 0) {
-        resetPanel();
+bool Tfmain::selectItem(const Selection &select)
+{
+    QTreeWidgetItem *found = ui->Tree->topLevelItem(0);
+    const QString id = select.index == menu::kNodeIndex ? kNodeId : QString::number(select.index);
+    for (QTreeWidgetItemIterator it(ui->Tree); *it && !select.letter.isEmpty(); ++it) {
+        const Tdaten &daten = static_cast<const TreeItem *>(*it)->daten();
+        if (daten.section == select.letter && daten.id == id) {
+            found = *it;
+            break;
+        }
+    }
+    if (!found)
+        return false;
+    ui->Tree->setCurrentItem(found);
+    ui->Tree->scrollToItem(found);
+    TreeClick();
+    return true;
+}
+
+void Tfmain::watch()
+{
+    const QStringList watched = m_watcher->files() + m_watcher->directories();
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    // The folder too: a replacement by rename, the file's removal and new sub-lists show there.
+    for (const QString &path :
+         {m_aktDatei, m_aktPfad.isEmpty() ? QStringLiteral(".") : m_aktPfad}) {
+        if (QFileInfo::exists(path))
+            m_watcher->addPath(path);
+    }
+}
+
+void Tfmain::fileChangedOutside()
+{
+    if (menu::version(m_aktDatei) == m_loadedVersion) {
+        fillSublisten(m_aktDatei);
+        watch(); // a replaced file is a new file to the watcher
         return;
     }
-    QTreeWidgetItem *first = ui->Tree->topLevelItem(0);
-    ui->Tree->setCurrentItem(first);
-    ui->Tree->scrollToItem(first);
-    TreeClick();
+    // The shown item stays shown if it is still there; edits not yet saved stay in the panel, and
+    // a save checks the file still holds the item as it was shown.
+    const std::optional<Tdaten> shown = m_shown;
+    const bool edited = panelEdited();
+    const menu::Fields fields = panelFields();
+    const bool prepared = m_entryPrepared;
+    const QString preparedId = ui->id->text();
+    Selection select;
+    if (shown)
+        select = {shown->section, shown->id == kNodeId ? menu::kNodeIndex : shown->id.toInt()};
+    load(m_aktDatei, select);
+    if (!shown || !m_shown || m_shown->section != shown->section || m_shown->id != shown->id)
+        return;
+    if (edited || prepared) {
+        m_shown = shown;
+        ui->Name->setText(fields.caption);
+        ui->pfad->setText(fields.program);
+        ui->param->setText(fields.params);
+        ui->encrypt->setChecked(fields.scrambled);
+        ui->NichtSchliessen->setChecked(fields.keepOpen);
+        ui->klappCheck->setChecked(fields.expand);
+    }
+    if (prepared) {
+        m_entryPrepared = true;
+        ui->id->setText(preparedId);
+    }
 }
 
 void Tfmain::TreeClick()
@@ -471,7 +308,13 @@ void Tfmain::TreeClick()
     const QList<QTreeWidgetItem *> selected = ui->Tree->selectedItems();
     if (selected.isEmpty() || selected.first()->type() != QTreeWidgetItem::UserType)
         return;
-    const Tdaten &daten = static_cast<const TreeItem *>(selected.first())->daten();
+    showDaten(static_cast<const TreeItem *>(selected.first())->daten());
+}
+
+void Tfmain::showDaten(const Tdaten &daten)
+{
+    m_shown = daten;
+    m_entryPrepared = false;
     ui->section->setText(daten.section);
     ui->id->setText(daten.id);
     ui->pfad->setText(daten.path);
@@ -483,8 +326,7 @@ void Tfmain::TreeClick()
     ui->encrypt->setChecked(daten.scrambled);
     ui->klappCheck->setChecked(daten.expand);
     ui->NichtSchliessen->setChecked(daten.keepOpen);
-
-    const bool entry = ui->id->text() != kNodeId;
+    const bool entry = daten.id != kNodeId;
     ui->btProgramm->setEnabled(entry);
     ui->btTSC->setEnabled(entry);
     ui->NichtSchliessen->setVisible(entry);
@@ -495,10 +337,10 @@ void Tfmain::TreeClick()
 
 void Tfmain::resetPanel()
 {
+    m_shown.reset();
+    m_entryPrepared = false;
     ui->section->setText(kInitialSection);
     ui->id->setText(kInitialId);
-    ui->section->setEnabled(false);
-    ui->id->setEnabled(false);
     ui->Name->clear();
     ui->pfad->clear();
     ui->param->clear();
@@ -511,17 +353,96 @@ void Tfmain::resetPanel()
     ui->ed->setTitle(QStringLiteral("Bearbeiten"));
 }
 
-bool Tfmain::panelShowsItem() const
+menu::ItemRef Tfmain::shownOrGone() const
 {
-    return ui->section->text() != kInitialSection;
+    if (const std::optional<menu::ItemRef> item = shownItem(); item && !m_entryPrepared)
+        return *item;
+    throw transaction::EChangedOutside(
+        QStringLiteral("»%1« wurde außerhalb des Editors geändert oder entfernt.")
+            .arg(m_shown ? m_shown->caption : QString()));
 }
 
-bool Tfmain::refuseEmptyPanel()
+std::optional<menu::ItemRef> Tfmain::shownItem() const
 {
-    if (panelShowsItem())
+    if (!m_shown)
+        return std::nullopt;
+    for (const menu::Node &node : m_menu.nodes) {
+        if (node.letter != m_shown->section)
+            continue;
+        if (m_shown->id == kNodeId)
+            return menu::refOf(m_menu, node);
+        const int index = m_shown->id.toInt();
+        if (index >= 0 && index < int(node.entries.size()))
+            return menu::refOf(m_menu, node, node.entries[size_t(index)]);
+    }
+    return std::nullopt;
+}
+
+menu::Fields Tfmain::panelFields() const
+{
+    return {ui->Name->text(),
+            ui->pfad->text(),
+            ui->param->text(),
+            ui->encrypt->isChecked(),
+            ui->NichtSchliessen->isChecked(),
+            ui->klappCheck->isChecked()};
+}
+
+bool Tfmain::panelEdited() const
+{
+    if (!m_shown)
         return false;
-    messages::showPlain(this, kChooseBranch);
+    const menu::Fields f = panelFields();
+    return f.caption != m_shown->caption || f.program != m_shown->path ||
+           f.params != m_shown->parameters || f.scrambled != m_shown->scrambled ||
+           f.keepOpen != m_shown->keepOpen || f.expand != m_shown->expand;
+}
+
+bool Tfmain::refuse(Need need)
+{
+    const bool node = m_shown && m_shown->id == kNodeId && !m_entryPrepared;
+    QString message;
+    if (!m_shown)
+        message = kChooseBranch;
+    else if (need == Need::Node && !node)
+        message = kChooseBranch;
+    else if (need == Need::EntryToDuplicate && node)
+        message = QStringLiteral("Wählen Sie erst einen Eintrag zum Duplizieren aus!");
+    else if (need == Need::EntryToMove && node)
+        message = QStringLiteral("Knoten können nicht verschoben werden!");
+    if (message.isEmpty())
+        return false;
+    messages::showPlain(this, message);
     return true;
+}
+
+bool Tfmain::apply(const std::function<menu::Result()> &command)
+{
+    try {
+        command();
+    } catch (const transaction::EChangedOutside &changed) {
+        messages::showPlain(this, changed.message());
+        LoadMenuFile(m_aktDatei);
+        return false;
+    }
+    LoadMenuFile(m_aktDatei);
+    return true;
+}
+
+std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QString &suffix)
+{
+    m_dlgo->setFileMode(QFileDialog::AnyFile);
+    m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
+    m_dlgo->setNameFilters(filters);
+    m_dlgo->setDefaultSuffix(suffix);
+    if (auto *fileName = m_dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        fileName->clear();
+    if (ModalRunner::current().exec(*m_dlgo) != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList chosen = m_dlgo->selectedFiles();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.first();
 }
 
 void Tfmain::pfadChange()
@@ -531,36 +452,26 @@ void Tfmain::pfadChange()
 
 void Tfmain::btopenClick()
 {
-    m_dlgo->setFileMode(QFileDialog::AnyFile);
-    m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
-    m_dlgo->setNameFilters(
-        {QStringLiteral("Tarvik-Dateien (*.ini)"), QStringLiteral("Alle Dateien (*)")});
-    m_dlgo->setDefaultSuffix(QStringLiteral("ini"));
-    if (auto *fileName = m_dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        fileName->clear();
-    if (ModalRunner::current().exec(*m_dlgo) != QDialog::Accepted)
+    const auto chosen =
+        chooseFile({QStringLiteral("Tarvik-Dateien (*.ini)"), QStringLiteral("Alle Dateien (*)")},
+                   QStringLiteral("ini"));
+    if (!chosen)
         return;
-    const QStringList chosen = m_dlgo->selectedFiles();
-    if (chosen.isEmpty())
-        return;
-    m_aktDatei = chosen.first();
+    m_aktDatei = *chosen;
+    LoadMenuFile(m_aktDatei);
+}
+
+void Tfmain::Neuladen1Click()
+{
     LoadMenuFile(m_aktDatei);
 }
 
 void Tfmain::btProgrammClick()
 {
-    m_dlgo->setFileMode(QFileDialog::AnyFile);
-    m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
-    m_dlgo->setNameFilters(
-        {QStringLiteral("Programme (*.exe)"), QStringLiteral("Alle Dateien (*)")});
-    m_dlgo->setDefaultSuffix(QString());
-    if (auto *fileName = m_dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-        fileName->clear();
-    if (ModalRunner::current().exec(*m_dlgo) != QDialog::Accepted)
-        return;
-    const QStringList chosen = m_dlgo->selectedFiles();
-    if (!chosen.isEmpty())
-        ui->pfad->setText(chosen.first());
+    const auto chosen = chooseFile(
+        {QStringLiteral("Programme (*.exe)"), QStringLiteral("Alle Dateien (*)")}, QString());
+    if (chosen)
+        ui->pfad->setText(*chosen);
 }
 
 void Tfmain::SublistenChange()
@@ -583,8 +494,8 @@ void Tfmain::splitterReleased()
 void Tfmain::Splitter1Moved()
 {
     const int width = treeWidth();
-    TIniFile ini(m_aktDatei);
-    ini.WriteInteger(menufile::kConfigSection, kWidthKeyWritten, width);
+    menu::writeWidth(m_aktDatei, width);
+    m_loadedVersion = menu::version(m_aktDatei); // our own write is no outside change
     m_statusNote->setText(QStringLiteral("Neue Breite: %1 Pixel").arg(width));
 }
 
@@ -607,35 +518,18 @@ void Tfmain::VersionsInfo1Click()
 
 void Tfmain::EsaveClick()
 {
-    if (refuseEmptyPanel())
+    if (refuse(Need::Item))
         return;
     if (ui->Name->text().isEmpty())
         ui->Name->setText(QStringLiteral("(Unbenannt)"));
-    {
-        TIniFile ini(m_aktDatei);
-        const QString section = ui->section->text();
-        const QString id = ui->id->text();
-        // One file write for the whole item: it is stored completely or not at all.
-        ini.BeginUpdate();
-        if (id != kNodeId) {
-            ini.WriteString(section, entryKey(id, EntryKey::Caption), ui->Name->text());
-            ini.WriteString(section, entryKey(id, EntryKey::Program), ui->pfad->text());
-            QString params = ui->param->text();
-            if (ui->encrypt->isChecked())
-                params = menufile::ScrambleParams(params);
-            ini.WriteBool(section, entryKey(id, EntryKey::Scrambled), ui->encrypt->isChecked());
-            ini.WriteString(section, entryKey(id, EntryKey::Params), params);
-            ini.WriteBool(section, entryKey(id, EntryKey::KeepOpen),
-                          ui->NichtSchliessen->isChecked());
-        } else {
-            ini.WriteString(section, menufile::kRootKey, ui->Name->text());
-            ini.WriteBool(section, menufile::kExpandKey, ui->klappCheck->isChecked());
-        }
-        ini.EndUpdate();
-    }
-    ui->section->setEnabled(true);
-    ui->id->setEnabled(true);
-    LoadMenuFile(m_aktDatei);
+    const std::optional<menu::ItemRef> item = shownItem();
+    const menu::Fields fields = panelFields();
+    const bool prepared = m_entryPrepared;
+    apply([&] {
+        if (!item)
+            return menu::saveItem(shownOrGone(), fields);
+        return prepared ? menu::saveNewEntry(*item, fields) : menu::saveItem(*item, fields);
+    });
 }
 
 void Tfmain::Knotenanlegen1Click()
@@ -644,74 +538,41 @@ void Tfmain::Knotenanlegen1Click()
         this, QStringLiteral("Neue Überschrift eingeben"), QStringLiteral("Beschriftung:"), 255);
     if (!caption)
         return;
-    {
-        TIniFile ini(m_aktDatei);
-        const std::optional<QString> letter = menuops::freeNodeLetter(ini);
-        if (!letter) {
-            messages::showPlain(this,
-                                QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
-            return;
-        }
-        ini.WriteString(*letter, menufile::kRootKey, *caption);
-    }
-    LoadMenuFile(m_aktDatei);
-}
-
-// Readies the panel for a new entry of the node in section at the first free index; the save
-// writes it.
-void Tfmain::takeFreeEntryIndex()
-{
-    ui->section->setEnabled(false);
-    ui->id->setEnabled(false);
-    int index = 0;
-    {
-        TIniFile ini(m_aktDatei);
-        index = menuops::freeEntryIndex(ini, ui->section->text());
-    }
-    ui->id->setText(QString::number(index));
-    ui->btProgramm->setEnabled(true);
-    ui->btTSC->setEnabled(true);
+    apply([&] { return menu::createNode(m_aktDatei, *caption, m_openedAsNew); });
 }
 
 bool Tfmain::Eintraganlegen1Click()
 {
-    if (ui->id->text() != kNodeId) {
-        messages::showPlain(this, kChooseBranch);
+    if (refuse(Need::Node))
         return false;
-    }
+    // The save takes the first free index as the file then stands; this one is shown meanwhile.
+    ui->id->setText(QString::number(menu::freeEntryIndex(m_aktDatei, ui->section->text())));
     ui->Name->clear();
-    takeFreeEntryIndex();
+    ui->btProgramm->setEnabled(true);
+    ui->btTSC->setEnabled(true);
+    m_entryPrepared = true;
     return true;
+}
+
+void Tfmain::prepareEntry()
+{
+    Eintraganlegen1Click();
 }
 
 void Tfmain::btdeleteClick()
 {
-    if (refuseEmptyPanel())
+    if (refuse(Need::Item))
         return;
-    if (!m_verschiebenAktiv) {
+    if (!m_move) {
         const QString question =
-            ui->id->text() == kNodeId
+            m_shown->id == kNodeId
                 ? QStringLiteral("Sind Sie sicher, das sie den Knoten >> %1 << inklusive aller "
                                  "Untereinträge löschen wollen?")
                 : QStringLiteral("Wollen Sie wirklich den Eintrag>> %1 << löschen");
         if (!messages::confirm(this, question.arg(ui->Name->text())))
             return;
     }
-    deleteShownItem(m_aktDatei);
-    LoadMenuFile(m_aktDatei);
-}
-
-void Tfmain::deleteShownItem(const QString &menuFile)
-{
-    const QString section = ui->section->text();
-    const QString id = ui->id->text();
-    if (id == kNodeId) {
-        menuops::deleteNodeCompacting(menuFile, section);
-        return;
-    }
-    const int index = StrToInt(id);
-    TIniFile ini(menuFile);
-    menuops::deleteEntryCompacting(ini, section, index);
+    apply([&] { return menu::deleteItem(shownOrGone()); });
 }
 
 void Tfmain::showMovePending(bool pending)
@@ -720,124 +581,57 @@ void Tfmain::showMovePending(bool pending)
     ui->btmove->setChecked(pending);
 }
 
-void Tfmain::endMove()
-{
-    m_verschiebenAktiv = false;
-    showMovePending(false);
-    m_statusNote->clear();
-}
-
-bool Tfmain::moveSourceStands()
-{
-    if (!m_merkKeys.exists())
-        return false;
-    bool number = false;
-    const int index = m_merkId.toInt(&number);
-    if (!number)
-        return false;
-    TIniFile ini(m_merkDatei);
-    return menuops::readEntryKeys(ini, m_merkSection, index) == m_merkKeys;
-}
-
 void Tfmain::btmoveClick()
 {
-    if (!m_verschiebenAktiv) {
+    if (!m_move) {
         // The button toggles itself when clicked; it stays up unless the move starts.
         showMovePending(false);
-        if (refuseEmptyPanel())
+        if (refuse(Need::Item) || refuse(Need::EntryToMove))
             return;
-        if (ui->id->text() == kNodeId) {
-            messages::showPlain(this, QStringLiteral("Knoten können nicht verschoben werden!"));
-            return;
-        }
-        m_merkName = ui->Name->text();
-        m_merkPfad = ui->pfad->text();
-        m_merkParam = ui->param->text();
-        m_merkSection = ui->section->text();
-        m_merkId = ui->id->text();
-        // Where the entry stands and what it holds, so the second click deletes only this entry.
-        m_merkDatei = m_aktDatei;
-        {
-            TIniFile ini(m_merkDatei);
-            m_merkKeys = menuops::readEntryKeys(ini, m_merkSection, StrToInt(m_merkId));
-        }
-        m_verschiebenAktiv = true;
+        m_move = PendingMove{shownOrGone(), panelFields()};
         showMovePending(true);
         m_statusNote->setText(
             QStringLiteral("Wählen Sie nun den neuen Zweig und klicken erneut auf Verschieben."));
         return;
     }
-
     showMovePending(true);
-    if (!moveSourceStands()) {
-        endMove();
-        messages::showPlain(this, QStringLiteral("Der Eintrag steht nicht mehr an der Stelle, an "
-                                                 "der er zum Verschieben vorgemerkt wurde. Das "
-                                                 "Verschieben wurde abgebrochen."));
-        return;
-    }
     // Refused when no node is shown: the move stays pending, so the user can pick one.
-    if (!Eintraganlegen1Click())
+    if (refuse(Need::Node))
         return;
-    ui->Name->setText(m_merkName);
-    ui->pfad->setText(m_merkPfad);
-    ui->param->setText(m_merkParam);
-    EsaveClick();
-
-    // The copy is stored; from here on a failure leaves the entry twice, never lost.
-    endMove();
-    ui->id->setText(m_merkId);
-    ui->section->setText(m_merkSection);
-    deleteShownItem(m_merkDatei);
-    LoadMenuFile(m_aktDatei);
+    const PendingMove move = *m_move;
+    m_move.reset();
+    showMovePending(false);
+    m_statusNote->clear();
+    apply([&] { return menu::moveEntry(move.source, shownOrGone(), move.fields); });
 }
 
 void Tfmain::ToolButton7Click()
 {
-    if (refuseEmptyPanel())
+    if (refuse(Need::Item) || refuse(Need::EntryToDuplicate))
         return;
-    if (ui->id->text() == kNodeId) {
-        messages::showPlain(this,
-                            QStringLiteral("Wählen Sie erst einen Eintrag zum Duplizieren aus!"));
-        return;
-    }
-    takeFreeEntryIndex();
-    ui->Name->setText(QLatin1Char('_') + ui->Name->text());
-    EsaveClick();
+    const menu::Fields fields = panelFields();
+    apply([&] { return menu::duplicateEntry(shownOrGone(), fields); });
 }
 
 void Tfmain::ToolButton4Click()
 {
-    if (refuseEmptyPanel())
+    if (refuse(Need::Node))
         return;
-    if (ui->id->text() != kNodeId) {
-        messages::showPlain(this, kChooseBranch);
-        return;
-    }
     const QString caption = ui->Name->text();
-    if (const std::optional<QString> problem = menuops::exportNameProblem(caption)) {
-        messages::showPlain(this, *problem);
-        return;
-    }
-    const QString target = menuops::exportFileName(m_aktDatei, caption);
-    if (const std::optional<QString> existing = existingFileLike(target)) {
-        messages::showPlain(this, QStringLiteral("Die Datei %1 gibt es bereits. Damit nichts "
-                                                 "überschrieben wird, wurde nicht exportiert.")
-                                      .arg(*existing));
-        return;
-    }
-    {
-        TIniFile source(m_aktDatei);
-        TIniFile targetFile(target);
-        menuops::copyNodeToFile(source, ui->section->text(), targetFile, caption,
-                                ui->klappCheck->isChecked());
-    }
-    btdeleteClick();
+    menu::exportTarget(m_aktDatei, caption); // refuses before anything is asked or written
+    const bool expand = ui->klappCheck->isChecked();
+    // Answered "&Nein", the node stays and the sub-list is a copy of it.
+    const bool remove =
+        m_move || messages::confirm(this, QStringLiteral("Sind Sie sicher, das sie den Knoten >> "
+                                                         "%1 << inklusive aller Untereinträge "
+                                                         "löschen wollen?")
+                                              .arg(caption));
+    apply([&] { return menu::exportNode(shownOrGone(), caption, expand, remove); });
 }
 
 void Tfmain::btTSCClick()
 {
-    if (refuseEmptyPanel())
+    if (refuse(Need::Item))
         return;
     Tfmstsc dialog(this);
     // Only a remote-desktop entry's parameters are a switch line worth reading back. A line that

@@ -8,22 +8,26 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "menuops.h"
+#include "menumodel.h"
+#include "tdaten.h"
 
 class QComboBox;
 class QFileDialog;
+class QFileSystemWatcher;
 class QLabel;
+class QTimer;
 
 namespace Ui {
 class Tfmain;
 }
 
-// The main window over one menu file. A command reads the editor panel (the hidden fields
-// section and id say which node or entry it acts on), writes the file at once through a
-// short-lived TIniFile and then reloads the whole file into the tree with LoadMenuFile, which
-// selects and shows the first node again. Nothing of the menu is kept between commands.
+// The main window over one menu file. The tree shows the menu model as read from the file; the
+// panel shows one item of it. A command hands the item as shown and the panel's fields to a model
+// transaction, which checks the file still holds that item, writes it, and the window reloads the
+// file. Changes of the file by other programs reload it as well.
 class Tfmain : public QMainWindow
 {
     Q_OBJECT
@@ -39,6 +43,7 @@ public:
     // Commands of the window. Run from the controls they are guarded: an error is shown in the
     // error box and the program goes on. Called directly, errors reach the caller.
     void btopenClick();
+    void Neuladen1Click();
     void SublistenChange();
     void Splitter1Moved();
     void ToolButton1Click();
@@ -60,51 +65,78 @@ public:
     QString aktDatei() const { return m_aktDatei; }
     QString aktPfad() const { return m_aktPfad; }
     QString datenPfad() const { return m_datenPfad; }
-    bool verschiebenAktiv() const { return m_verschiebenAktiv; }
+    bool verschiebenAktiv() const { return m_move.has_value(); }
     // The second status-bar panel, the window's place for short notes.
     QString statusText() const;
     int treeWidth() const;
 
 private:
-    void FormCreate(const QStringList &arguments, const QString &programDir);
+    // Positions in m_imageList1.
+    enum Image { Open, Create, Delete, Save, Settings, Move, MovePending, Export, Duplicate };
+    // What the panel shows must be there before a command may act on it.
+    enum class Need { Item, Node, Entry, EntryToDuplicate, EntryToMove };
+    // The node or entry to select after a reload; an empty letter selects the first node.
+    struct Selection
+    {
+        QString letter;
+        int index = menu::kNodeIndex;
+    };
+    struct PendingMove
+    {
+        menu::ItemRef source;
+        menu::Fields fields;
+    };
+
+    // Building the window (tfmainsetup.cpp).
+    void setUpImages();
     void setUpToolBar();
     void setUpStatusBar();
     void fitPanelToFont();
-    void setUpImages();
     void wireCommands();
     std::function<void()> guardedCommand(void (Tfmain::*handler)());
-    void prepareEntry(); // Eintraganlegen1Click for the controls, which want no answer
-    void takeFreeEntryIndex();
 
+    void FormCreate(const QStringList &arguments, const QString &programDir);
+    void load(const QString &path, const Selection &select);
+    void fillTree();
+    bool selectItem(const Selection &select);
+    void showDaten(const Tdaten &daten);
+    void resetPanel();
     void fillSublisten(const QString &path);
     void setTreeWidth(int width);
     void splitterReleased();
-    void resetPanel();
-    bool panelShowsItem() const;
-    bool refuseEmptyPanel();
+    void watch();
+    void fileChangedOutside();
+
+    bool refuse(Need need);
+    std::optional<menu::ItemRef> shownItem() const;
+    // The shown item, or EChangedOutside when the model no longer holds it.
+    menu::ItemRef shownOrGone() const;
+    menu::Fields panelFields() const;
+    bool panelEdited() const;
+    // Runs a model command and reloads; when the file no longer holds the item as shown, says so
+    // and reloads without writing.
+    bool apply(const std::function<menu::Result()> &command);
+    void prepareEntry();
     void showMovePending(bool pending);
-    void endMove();
-    bool moveSourceStands();
-    void deleteShownItem(const QString &menuFile);
+    std::optional<QString> chooseFile(const QStringList &filters, const QString &suffix);
 
     std::unique_ptr<Ui::Tfmain> ui;
     QComboBox *m_sublisten = nullptr;
     QLabel *m_statusFixed = nullptr;
     QLabel *m_statusNote = nullptr;
     QFileDialog *m_dlgo = nullptr;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_watchDelay = nullptr;
     std::vector<QIcon> m_imageList1;
 
     QString m_aktDatei;
     QString m_aktPfad;
     QString m_datenPfad;
 
-    // A pending move: the panel's texts at the first click, and where the entry stood then.
-    bool m_verschiebenAktiv = false;
-    QString m_merkName;
-    QString m_merkPfad;
-    QString m_merkParam;
-    QString m_merkSection;
-    QString m_merkId;
-    QString m_merkDatei;
-    menuops::EntryKeys m_merkKeys;
+    menu::Menu m_menu;
+    QByteArray m_loadedVersion;    // what the file was when loaded, to notice outside changes
+    bool m_openedAsNew = false;    // the file did not exist when opened: its first node creates it
+    std::optional<Tdaten> m_shown; // the record the panel was filled from
+    bool m_entryPrepared = false;  // the panel holds a new entry of the shown node
+    std::optional<PendingMove> m_move;
 };

@@ -2,7 +2,10 @@
 #include "menumodel.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include "conversion.h"
 #include "exception.h"
@@ -127,8 +130,8 @@ std::optional<QString> existingFileLike(const QString &path)
 {
     const QFileInfo info(path);
     const QDir folder = info.dir();
-    for (const QString &name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                QDir::NoDotAndDotDot)) {
+    for (const QString &name :
+         folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
             return folder.filePath(name);
     }
@@ -200,6 +203,19 @@ Menu load(const QString &path)
     return read(file, info.exists());
 }
 
+QByteArray version(const QString &path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) +
+           ':' + QByteArray::number(qint64(st.st_size)) + ':' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' +
+           QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qint64(st.st_ctim.tv_nsec));
+}
+
 ItemRef refOf(const Menu &menu, const Node &node)
 {
     ItemRef item;
@@ -250,6 +266,12 @@ Result saveNewEntry(const ItemRef &node, const Fields &panel)
         writeEntry(file, node.letter, result.index, fields);
     });
     return result;
+}
+
+int freeEntryIndex(const QString &file, const QString &letter)
+{
+    TIniFile ini(file);
+    return menuops::freeEntryIndex(ini, letter);
 }
 
 std::optional<QString> freeNodeLetter(const QString &file)

@@ -46,8 +46,8 @@ struct Menu
 {
     QString path;
     bool exists = false;
-    std::vector<Node> nodes;  // as the launcher shows them: from "A" to the first gap
-    QStringList hiddenNodes;  // node letters behind that gap whose sections hold keys
+    std::vector<Node> nodes; // as the launcher shows them: from "A" to the first gap
+    QStringList hiddenNodes; // node letters behind that gap whose sections hold keys
     int treeWidth = 0;
 };
 
@@ -56,6 +56,10 @@ struct Menu
 Menu load(const QString &path);
 Menu read(TCustomIniFile &file, bool exists);
 
+// Changes whenever the file at path is changed or replaced: compare two to notice another
+// program's change without reading the file.
+QByteArray version(const QString &path);
+
 // A node or entry as the user saw it, for the commands that act on it.
 struct ItemRef
 {
@@ -63,7 +67,7 @@ struct ItemRef
     QString letter;
     int index = kNodeIndex;
     QString caption;
-    std::vector<std::optional<QString>> seen; // node: Root, expand; entry: b, d, p, v, dc
+    std::vector<std::optional<QString>> seen;    // node: Root, expand; entry: b, d, p, v, dc
     std::vector<menuops::EntryKeys> seenEntries; // node: its shown entries and its run end
 
     bool isNode() const { return index == kNodeIndex; }
@@ -99,6 +103,8 @@ Result saveItem(const ItemRef &shown, const Fields &fields);
 Result saveNewEntry(const ItemRef &node, const Fields &fields);
 // mayCreateFile: the menu was opened as new, so its first node creates the file.
 Result createNode(const QString &file, const QString &caption, bool mayCreateFile);
+// The first index a new entry of the node would take now.
+int freeEntryIndex(const QString &file, const QString &letter);
 // The first letter a new node would take now; nullopt when all are taken.
 std::optional<QString> freeNodeLetter(const QString &file);
 Result deleteItem(const ItemRef &shown);

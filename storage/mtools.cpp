@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "mtools.h"
 
-
 QString RemoveSpaces(const QString &text)
 {
     QString result = text;

@@ -49,7 +49,7 @@ QByteArray scrambled(const char *plain)
 // Two nodes; "Büro" sorts first, so every reload shows it. In "Netz": a remote-desktop entry
 // with a mixed-case marker, a scrambled program entry, a scrambled remote-desktop entry and a
 // plain program entry whose parameters look like a switch line.
-QByteArray menu()
+QByteArray tscMenu()
 {
     return crlf({"[Config]",
                  "Width=160",
@@ -147,7 +147,7 @@ private Q_SLOTS:
     void generalSettingsCreateMissingFile();
 
 private:
-    std::unique_ptr<Tfmain> start(const QByteArray &menuBytes = menu());
+    std::unique_ptr<Tfmain> start(const QByteArray &menuBytes = tscMenu());
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_program;

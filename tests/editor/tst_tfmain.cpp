@@ -544,20 +544,28 @@ void TestTfmain::splitterStoresWidth()
 
 void TestTfmain::splitterWriteFailureShowsError()
 {
-    // The menu file's folder does not exist, so the width cannot be written.
-    const QString missing = m_dir->path() + QStringLiteral("/fehlt/menu.ini");
+    // A menu file that does not exist is not created for the tree width alone: only its first
+    // node creates it.
+    const QString missing = m_dir->path() + QStringLiteral("/neu.ini");
     ScriptedRunner runner;
     Tfmain w({missing}, m_program);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     auto *splitter = w.findChild<QSplitter *>(QStringLiteral("Splitter1"));
     emit splitter->splitterMoved(150, 1);
+    QCOMPARE(runner.shown().size(), size_t(0));
+    QVERIFY(!QFile::exists(missing));
+
+    // A file that cannot be written shows the store's message.
+    testfiles::writeBytes(missing, crlf({"[A]", "Root=a"}));
+    QVERIFY(QFile::setPermissions(missing, QFile::ReadOwner));
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    emit splitter->splitterMoved(150, 1);
+    QFile::setPermissions(missing, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(runner.shown().size(), size_t(1));
     QCOMPARE(runner.shown().front().title, QStringLiteral("Tarvik konfigurieren"));
     QCOMPARE(runner.shown().front().text,
              QStringLiteral("In %1 kann nicht geschrieben werden.").arg(missing));
-    QCOMPARE(w.statusText(), QString());
 }
 
 void TestTfmain::openCommand()
@@ -770,7 +778,7 @@ void TestTfmain::moveRefusedWhenSourceChanged()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     trigger(*w, "btmove");
     QCOMPARE(runner.shown().size(), size_t(1));
-    QVERIFY(runner.shownTexts().first().contains(QStringLiteral("Verschieben")));
+    QVERIFY(runner.shownTexts().first().contains(QStringLiteral("außerhalb des Editors")));
     QCOMPARE(readBytes(m_menu), changed);
     QVERIFY(!w->verschiebenAktiv());
     QVERIFY(!w->findChild<QAction *>(QStringLiteral("btmove"))->isChecked());

@@ -275,19 +275,20 @@ void HostileFiles::hundredThousandSections()
           commandsMs);
 }
 
-// A folder where the menu file should be: an empty menu, and writing is refused.
+// A folder where the menu file should be: it cannot be read, so nothing is shown and nothing
+// written.
 void HostileFiles::folderAsMenuFile()
 {
     QVERIFY(QDir().mkpath(m_path));
     writeBytes(m_path + QStringLiteral("/inhalt.txt"), "bleibt");
+    const QString cannotRead = QStringLiteral("%1 kann nicht gelesen werden.").arg(m_path);
     Editor editor(m_path);
     QCOMPARE(editor.tree(), QStringList());
-    QCOMPARE(editor.shown(), QStringList());
+    QCOMPARE(editor.shown(), QStringList{cannotRead});
 
     editor.runner.then(ScriptedRunner::enterText(QStringLiteral("Neu")));
     editor.trigger("Knotenanlegen1");
-    QCOMPARE(editor.shown(), (QStringList{QStringLiteral("Beschriftung:"),
-                                          cannotWrite(m_path) + QLatin1Char('.')}));
+    QCOMPARE(editor.shown(), (QStringList{QStringLiteral("Beschriftung:"), cannotRead}));
     QVERIFY(QFileInfo(m_path).isDir());
     QCOMPARE(QDir(m_path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{QStringLiteral("inhalt.txt")});
@@ -342,15 +343,19 @@ void HostileFiles::protectedFiles_data()
 
     // %1 stands for the folder of the menu file.
     const QString unwritable = QStringLiteral("In %1/tarvik.ini kann nicht geschrieben werden.");
+    const QString unreadable = QStringLiteral("%1/tarvik.ini kann nicht gelesen werden.");
     QTest::newRow("unreadable file")
         << 0 << 0777 << QStringList{"answer text Neu", "trigger Knotenanlegen1"}
-        << QStringList{"Beschriftung:", unwritable} << false;
+        << QStringList{unreadable, "Beschriftung:", unreadable} << false;
     QTest::newRow("read-only folder, save rewrites the file in place")
         << 0666 << 0555 << QStringList{"click Rechner", "set Name Taschenrechner", "trigger Esave"}
         << QStringList() << true;
     QTest::newRow("read-only folder, export needs a new file")
         << 0666 << 0555 << QStringList{"click Lager", "trigger ToolButton4"}
-        << QStringList{"In %1/tarvik.Lager kann nicht geschrieben werden."} << false;
+        << QStringList{"Sind Sie sicher, das sie den Knoten >> Lager << inklusive aller "
+                       "Untereinträge löschen wollen?",
+                       "In %1/tarvik.Lager kann nicht geschrieben werden."}
+        << false;
     QTest::newRow("read-only folder and file")
         << 0444 << 0555 << QStringList{"click Rechner", "set Name Taschenrechner", "trigger Esave"}
         << QStringList{unwritable} << false;

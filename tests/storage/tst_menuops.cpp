@@ -8,7 +8,6 @@
 #include "menuops.h"
 #include "tinifile.h"
 
-
 namespace {
 
 const QStringList kOtherSections = {QStringLiteral("Config"), QStringLiteral("]"),

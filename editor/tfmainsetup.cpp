@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: MIT
+// Building the main window: images, tool bar, status bar, the panel's fit to the font, and the
+// table that wires each command to its controls.
+#include "tfmain.h"
+#include "ui_tfmain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolButton>
+
+#include "messages.h"
+
+namespace {
+
+constexpr int kWideButton = 86;
+
+} // namespace
+
+void Tfmain::fitPanelToFont()
+{
+    // The layout was made for a narrower font: where a label needs more room than it has, the
+    // fields and everything right of the labels move over by the same amount.
+    const std::initializer_list<QLabel *> labels{ui->Label5, ui->Label3, ui->Label4};
+    int labelWidth = 0;
+    for (QLabel *label : labels)
+        labelWidth = qMax(labelWidth, label->sizeHint().width());
+    const int shift = qMax(0, ui->Label5->x() + labelWidth + 4 - ui->Name->x());
+    for (QWidget *child : ui->ed->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (std::find(labels.begin(), labels.end(), child) != labels.end())
+            child->resize(labelWidth, child->height());
+        else
+            child->move(child->x() + shift, child->y());
+    }
+    for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
+        box->resize(qMax(box->width(), box->sizeHint().width()), box->height());
+    ui->ed->setFixedSize(ui->ed->width() + shift, ui->ed->height());
+}
+
+void Tfmain::setUpImages()
+{
+    static const char *const names[] = {"open", "create",       "delete", "save",     "settings",
+                                        "move", "move-pending", "export", "duplicate"};
+    for (const char *name : names)
+        m_imageList1.emplace_back(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+
+    const std::pair<QAction *, Image> images[] = {{ui->btopen, Open},
+                                                  {ui->TarvikDateiffnen1, Open},
+                                                  {ui->ToolButton3, Create},
+                                                  {ui->Knotenanlegen1, Create},
+                                                  {ui->Eintraganlegen1, Create},
+                                                  {ui->Knotenanlegen2, Create},
+                                                  {ui->Eintraganlegen2, Create},
+                                                  {ui->btdelete, Delete},
+                                                  {ui->Lschen1, Delete},
+                                                  {ui->Esave, Save},
+                                                  {ui->Speichern1, Save},
+                                                  {ui->ToolButton1, Settings},
+                                                  {ui->itelbearbeiten1, Settings},
+                                                  {ui->btmove, Move},
+                                                  {ui->ToolButton4, Export},
+                                                  {ui->ToolButton7, Duplicate}};
+    for (const auto &[action, image] : images)
+        action->setIcon(m_imageList1.at(image));
+
+    ui->btProgramm->setIcon(QIcon(QStringLiteral(":/icons/program.svg")));
+    QIcon tsc(QStringLiteral(":/icons/tsc.svg"));
+    tsc.addFile(QStringLiteral(":/icons/tsc-disabled.svg"), QSize(), QIcon::Disabled);
+    ui->btTSC->setIcon(tsc);
+}
+
+void Tfmain::setUpToolBar()
+{
+    QToolBar *bar = ui->ToolBar1;
+    auto separator = [bar](const char *name) {
+        bar->addSeparator()->setObjectName(QLatin1String(name));
+    };
+
+    bar->addAction(ui->btopen);
+    separator("ToolButton8");
+    m_sublisten = new QComboBox(bar);
+    m_sublisten->setObjectName(QStringLiteral("Sublisten"));
+    m_sublisten->setAccessibleName(QStringLiteral("Unterlisten"));
+    m_sublisten->setEditable(false);
+    m_sublisten->setFixedWidth(175);
+    m_sublisten->setMaxVisibleItems(25);
+    bar->addWidget(m_sublisten);
+    separator("ToolButton2");
+    bar->addAction(ui->ToolButton3);
+    separator("ToolButton6");
+    for (QAction *action : {ui->btdelete, ui->Esave, ui->btmove, ui->ToolButton7, ui->ToolButton4})
+        bar->addAction(action);
+    separator("ToolButton5");
+    bar->addAction(ui->ToolButton1);
+
+    for (QAction *action : ui->Bearbeiten1->actions()) {
+        if (action->isSeparator())
+            action->setObjectName(QStringLiteral("N1"));
+    }
+
+    auto *menuAnlegen = new QMenu(this);
+    menuAnlegen->setObjectName(QStringLiteral("MenuAnlegen"));
+    menuAnlegen->addAction(ui->Knotenanlegen1);
+    menuAnlegen->addAction(ui->Eintraganlegen1);
+
+    QWidget *previous = ui->Tree;
+    for (QAction *action : bar->actions()) {
+        QWidget *widget = bar->widgetForAction(action);
+        auto *button = qobject_cast<QToolButton *>(widget);
+        if (button) {
+            button->setObjectName(action->objectName());
+            // Tool buttons take the focus too, so every command can be reached from the keyboard.
+            button->setFocusPolicy(Qt::TabFocus);
+            if (action == ui->btmove || action == ui->ToolButton1)
+                button->setMinimumWidth(kWideButton);
+            if (action == ui->ToolButton3) {
+                button->setMenu(menuAnlegen);
+                button->setPopupMode(QToolButton::InstantPopup);
+            }
+        }
+        if (button || widget == m_sublisten) {
+            setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+    setTabOrder(previous, ui->Name);
+}
+
+void Tfmain::setUpStatusBar()
+{
+    m_statusFixed = new QLabel(QStringLiteral("Tarvik-Menü"), ui->Status);
+    m_statusFixed->setObjectName(QStringLiteral("StatusPanel0"));
+    m_statusFixed->setFixedWidth(110);
+    m_statusNote = new QLabel(ui->Status);
+    m_statusNote->setObjectName(QStringLiteral("StatusPanel1"));
+    m_statusNote->setAccessibleName(QStringLiteral("Statushinweis"));
+    m_statusNote->setMinimumWidth(50);
+    ui->Status->addWidget(m_statusFixed);
+    ui->Status->addWidget(m_statusNote, 1);
+}
+
+void Tfmain::wireCommands()
+{
+    const std::pair<QAction *, void (Tfmain::*)()> commands[] = {
+        {ui->btopen, &Tfmain::btopenClick},
+        {ui->TarvikDateiffnen1, &Tfmain::btopenClick},
+        {ui->Neuladen1, &Tfmain::Neuladen1Click},
+        {ui->Beenden1, &Tfmain::Beenden1Click},
+        {ui->ToolButton1, &Tfmain::ToolButton1Click},
+        {ui->itelbearbeiten1, &Tfmain::ToolButton1Click},
+        {ui->VersionsInfo1, &Tfmain::VersionsInfo1Click},
+        {ui->Esave, &Tfmain::EsaveClick},
+        {ui->Speichern1, &Tfmain::EsaveClick},
+        {ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click},
+        {ui->Knotenanlegen2, &Tfmain::Knotenanlegen1Click},
+        {ui->Eintraganlegen1, &Tfmain::prepareEntry},
+        {ui->Eintraganlegen2, &Tfmain::prepareEntry},
+        {ui->btdelete, &Tfmain::btdeleteClick},
+        {ui->Lschen1, &Tfmain::btdeleteClick},
+        {ui->btmove, &Tfmain::btmoveClick},
+        {ui->ToolButton7, &Tfmain::ToolButton7Click},
+        {ui->ToolButton4, &Tfmain::ToolButton4Click}};
+    for (const auto &[action, handler] : commands)
+        connect(action, &QAction::triggered, this, guardedCommand(handler));
+
+    connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
+    connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
+    connect(ui->pfad, &QLineEdit::textChanged, this, guardedCommand(&Tfmain::pfadChange));
+    // Only a mouse click shows an item; moving the selection with the keys does not.
+    connect(ui->Tree, &QTreeWidget::itemClicked, this, guardedCommand(&Tfmain::TreeClick));
+    connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
+    connect(ui->Splitter1, &QSplitter::splitterMoved, this,
+            guardedCommand(&Tfmain::splitterReleased));
+}
+
+std::function<void()> Tfmain::guardedCommand(void (Tfmain::*handler)())
+{
+    // As the application's error handler would: an error is shown and the program goes on.
+    return [this, handler] { messages::guarded(this, [this, handler] { (this->*handler)(); }); };
+}
