@@ -835,7 +835,8 @@ void TestTIniFile::releaseInsideBatchDropsChanges()
 
 void TestTIniFile::outline_data()
 {
-    // Sections as "[name]line", keys as "name=value|raw|line"; "~" marks a later copy.
+    // Sections as "[name]line", keys as "name=value|raw|line"; "~" marks a later copy, "!" a
+    // key line without "=".
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("empty") << QByteArray() << QStringList();
@@ -848,6 +849,17 @@ void TestTIniFile::outline_data()
     QTest::newRow("later copies, ASCII case ignored")
         << QByteArray("[A]\nx=1\nX=2\n[\xC4]\n[ a ]\nx=3\n[\xE4]\n")
         << QStringList{"[A]1", "x=1|1|2", "X=2|2|3~", "[\u00C4]4", "[a]5~", "x=3|3|6", "[\u00E4]7"};
+    QTest::newRow("line without equals, empty header, NUL")
+        << QByteArray("[A]\nk\nK=2\n[]\nx=1\n[B\0C]\nv=a\0b\n", 29)
+        << QStringList{"[A]1",
+                       "k=||2!",
+                       "K=2|2|3~",
+                       "[]4~",
+                       "x=1|1|5",
+                       "[B]6",
+                       QStringLiteral("v=a|a") + QChar(0) + "b|7"};
+    QTest::newRow("utf-16") << QByteArray("\xFF\xFE[\0\xA9\x03]\0\r\0k\0=\0\xE5\x65", 16)
+                            << QStringList{QStringLiteral("[Ω]1"), QStringLiteral("k=日|日|2")};
     QTest::newRow("byte order mark is no line")
         << QByteArray("\xEF\xBB\xBF[A]\r\nk='q'\r\n") << QStringList{"[A]1", "k=q|'q'|2"};
 }
@@ -862,9 +874,10 @@ void TestTIniFile::outline()
         actual << QStringLiteral("[%1]%2%3").arg(s.name).arg(s.line).arg(s.first ? "" : "~");
         for (const profiletext::OutlineKey &k : s.keys) {
             actual << QStringLiteral("%1=%2|%3|%4%5")
-                          .arg(k.name, k.value, k.rawValue)
-                          .arg(k.line)
-                          .arg(k.first ? "" : "~");
+                              .arg(k.name, k.value, k.rawValue)
+                              .arg(k.line)
+                              .arg(k.first ? "" : "~") +
+                          (k.hasValue ? "" : "!");
         }
     }
     QCOMPARE(actual, expected);
