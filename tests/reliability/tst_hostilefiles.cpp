@@ -190,12 +190,10 @@ void HostileFiles::nulBytes()
     expected.replace("1p=\r\n", "1p=/x\r\n");
     QCOMPARE(readBytes(m_path), expected);
 
-    const QString nulCaption = QStringLiteral("Br") + QChar(0) + QStringLiteral("ief");
-    QVERIFY(editor.click(nulCaption));
+    // The launcher ends a value at its NUL byte; saving what it reads changes nothing stored.
+    QVERIFY(editor.click(QStringLiteral("Br")));
     editor.trigger("Esave");
-    const QStringList shown = editor.shown();
-    QVERIFY2(shown.isEmpty() || shown.first().startsWith(cannotWrite(m_path)),
-             qPrintable(shown.join(QLatin1Char('|'))));
+    QCOMPARE(editor.shown(), QStringList());
     QCOMPARE(readBytes(m_path), expected);
 }
 

@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: MIT
+// Loading the menu file into the window: where the file is found at start, the sub-list box, the
+// tree built from the menu model, and reloading when another program changes the file.
+#include "tfmain.h"
+#include "ui_tfmain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QLineEdit>
+#include <QStandardPaths>
+
+#include "captionorder.h"
+#include "menulayout.h"
+#include "messages.h"
+#include "treeitem.h"
+
+namespace {
+
+using menufile::kNodeId;
+
+const QString kDataFolder = QStringLiteral("daten");
+
+// An installed program's folder is a system folder that holds no menu files and that the user
+// cannot write; its data folder is then one of the user's own, created on first start.
+QString dataFolderFor(const QString &programFolder)
+{
+    if (QFileInfo(programFolder + kDataFolder).isDir()) // a file of that name does not count
+        return programFolder + kDataFolder + QLatin1Char('/');
+    if (QDir(programFolder) != QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR)))
+        return programFolder;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/tarvik-konfig/") + kDataFolder + QLatin1Char('/');
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QStringList folderEntries(const QString &folder)
+{
+    QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+QList<QTreeWidgetItem *> release(Items &items)
+{
+    QList<QTreeWidgetItem *> released;
+    released.reserve(qsizetype(items.size()));
+    for (auto &item : items)
+        released.append(item.release());
+    items.clear();
+    return released;
+}
+
+Tdaten dateOf(const menu::Node &node)
+{
+    return {{}, {}, node.caption, node.letter, kNodeId, node.expand, false, false};
+}
+
+Tdaten dateOf(const menu::Node &node, const menu::Entry &entry)
+{
+    return {
+        entry.program, entry.params,    entry.caption, node.letter, QString::number(entry.index),
+        false,         entry.scrambled, entry.keepOpen};
+}
+
+} // namespace
+
+void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
+{
+    const QString name = arguments.size() == 1 ? arguments.first() : menufile::kDefaultMenuFile;
+    QString programFolder = programDir;
+    if (!programFolder.isEmpty() && !programFolder.endsWith(QLatin1Char('/')))
+        programFolder += QLatin1Char('/');
+    m_datenPfad = dataFolderFor(programFolder);
+    // An absolute path names the menu file itself; joined to the data folder it would name none.
+    m_aktDatei = QDir::isAbsolutePath(name) ? name : m_datenPfad + name;
+    LoadMenuFile(m_aktDatei);
+}
+
+void Tfmain::fillSublisten(const QString &path)
+{
+    // The sub-lists are the files "name.*" beside the menu file, itself included; a folder of
+    // such a name is listed too. Names compare without letter case, as on the launcher's platform.
+    const QString fileName = QFileInfo(path).fileName();
+    const QString base = fileName.left(fileName.lastIndexOf(QLatin1Char('.')));
+    QStringList names;
+    for (const QString &name : folderEntries(m_aktPfad)) {
+        if (name.compare(base, Qt::CaseInsensitive) == 0 ||
+            name.startsWith(base + QLatin1Char('.'), Qt::CaseInsensitive))
+            names.append(name);
+    }
+    QCollator collator(CaptionOrder::sortLocale());
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), collator);
+    m_sublisten->clear();
+    m_sublisten->addItems(names);
+    m_sublisten->setCurrentIndex(-1);
+}
+
+void Tfmain::LoadMenuFile(const QString &path)
+{
+    load(path, {});
+}
+
+void Tfmain::load(const QString &path, const Selection &select)
+{
+    m_aktPfad = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    fillSublisten(path);
+    setWindowTitle(QStringLiteral("%1 (%2)").arg(messages::kApplicationTitle, path));
+    if (path != m_menu.path)
+        m_openedAsNew = !QFileInfo::exists(path);
+    m_loadedVersion = menu::version(path);
+    watch();
+    try {
+        m_menu = menu::load(path);
+    } catch (...) {
+        // Nothing of an unreadable file is shown, so no command can act on it.
+        m_menu = menu::Menu{path, true, {}, {}, menufile::kDefaultTreeWidth};
+        fillTree();
+        resetPanel();
+        throw;
+    }
+    setTreeWidth(m_menu.treeWidth);
+    fillTree();
+    if (!selectItem(select))
+        resetPanel(); // a menu without nodes: no later command may act on an item that is gone
+}
+
+void Tfmain::fillTree()
+{
+    const CaptionOrder order;
+    Items nodes;
+    for (const menu::Node &node : m_menu.nodes) {
+        auto nodeItem = std::make_unique<TreeItem>(dateOf(node));
+        Items entries;
+        for (const menu::Entry &entry : node.entries)
+            entries.push_back(std::make_unique<TreeItem>(dateOf(node, entry)));
+        // Sorted while still outside the tree: no model signals, no repaints.
+        order.sort(entries);
+        nodeItem->addChildren(release(entries));
+        nodes.push_back(std::move(nodeItem));
+    }
+    order.sort(nodes);
+    ui->Tree->setUpdatesEnabled(false);
+    ui->Tree->clear();
+    ui->Tree->addTopLevelItems(release(nodes));
+    ui->Tree->expandAll();
+    ui->Tree->setUpdatesEnabled(true);
+}
+
+bool Tfmain::selectItem(const Selection &select)
+{
+    QTreeWidgetItem *found = ui->Tree->topLevelItem(0);
+    const QString id = select.index == menu::kNodeIndex ? kNodeId : QString::number(select.index);
+    for (QTreeWidgetItemIterator it(ui->Tree); *it && !select.letter.isEmpty(); ++it) {
+        const Tdaten &daten = static_cast<const TreeItem *>(*it)->daten();
+        if (daten.section == select.letter && daten.id == id) {
+            found = *it;
+            break;
+        }
+    }
+    if (!found)
+        return false;
+    ui->Tree->setCurrentItem(found);
+    ui->Tree->scrollToItem(found);
+    TreeClick();
+    return true;
+}
+
+void Tfmain::watch()
+{
+    const QStringList watched = m_watcher->files() + m_watcher->directories();
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    // The folder too: a replacement by rename, the file's removal and new sub-lists show there.
+    for (const QString &path :
+         {m_aktDatei, m_aktPfad.isEmpty() ? QStringLiteral(".") : m_aktPfad}) {
+        if (QFileInfo::exists(path))
+            m_watcher->addPath(path);
+    }
+}
+
+void Tfmain::fileChangedOutside()
+{
+    if (menu::version(m_aktDatei) == m_loadedVersion) {
+        fillSublisten(m_aktDatei);
+        watch(); // a replaced file is a new file to the watcher
+        return;
+    }
+    // The shown item stays shown if it is still there; edits not yet saved stay in the panel, and
+    // a save checks the file still holds the item as it was shown.
+    const std::optional<Tdaten> shown = m_shown;
+    const bool edited = panelEdited();
+    const menu::Fields fields = panelFields();
+    const bool prepared = m_entryPrepared;
+    const QString preparedId = ui->id->text();
+    Selection select;
+    if (shown)
+        select = {shown->section, shown->id == kNodeId ? menu::kNodeIndex : shown->id.toInt()};
+    load(m_aktDatei, select);
+    if (!shown || !m_shown || m_shown->section != shown->section || m_shown->id != shown->id)
+        return;
+    if (edited || prepared) {
+        m_shown = shown;
+        ui->Name->setText(fields.caption);
+        ui->pfad->setText(fields.program);
+        ui->param->setText(fields.params);
+        ui->encrypt->setChecked(fields.scrambled);
+        ui->NichtSchliessen->setChecked(fields.keepOpen);
+        ui->klappCheck->setChecked(fields.expand);
+    }
+    if (prepared) {
+        m_entryPrepared = true;
+        ui->id->setText(preparedId);
+    }
+}
