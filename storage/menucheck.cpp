@@ -2,6 +2,7 @@
 #include "menucheck.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -364,14 +365,15 @@ private:
                 continue; // "[]" is no section to the launcher; its lines belong to none
             const StoredNode *node = nodeOf(section.name);
             if (!section.first) {
-                const OutlineSection *first = firstOf(section.name);
+                const int firstLine =
+                    firstLines(m_firstSections, m_outline).value(folded(section.name));
                 const QString name = decoded(section.name);
                 Finding &f =
                     add(Kind::DuplicateSection, section.line, name, -1,
                         QStringLiteral("Abschnitt [%1] steht mehrfach in der Datei (zuerst in "
                                        "Zeile %2): der Starter liest nur den ersten.")
                             .arg(name)
-                            .arg(first ? first->line : 0));
+                            .arg(firstLine));
                 f.node = node ? captionOf(*node) : QString();
                 f.inMenu = false; // the copy is never read
                 continue;
@@ -412,13 +414,11 @@ private:
             }
         };
         if (!key.first) {
-            int firstLine = 0;
-            for (const OutlineKey &other : section.keys) {
-                if (other.first && sameName(other.name, key.name)) {
-                    firstLine = other.line;
-                    break;
-                }
+            if (m_keysOf != &section) {
+                m_keysOf = &section;
+                m_firstKeys.clear();
             }
+            const int firstLine = firstLines(m_firstKeys, section.keys).value(folded(key.name));
             found(Kind::DuplicateKey,
                   QStringLiteral("Schlüssel „%1“ steht in [%2] mehrfach (zuerst in Zeile %3): der "
                                  "Starter liest nur den ersten.")
@@ -458,13 +458,27 @@ private:
         return at >= 0 && m_nodes[size_t(at)].section ? &m_nodes[size_t(at)] : nullptr;
     }
 
-    const OutlineSection *firstOf(QByteArrayView name) const
+    static QByteArray folded(QByteArrayView name)
     {
-        for (const OutlineSection &section : m_outline) {
-            if (section.first && sameName(section.name, name))
-                return &section;
+        QByteArray out(name.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < name.size(); ++i)
+            out[i] = char(fold(name[i]));
+        return out;
+    }
+
+    // Line of the first copy of each name, built at the first second copy: a file of many
+    // copies costs one pass, not one per copy.
+    template <typename Items>
+    static const QHash<QByteArray, int> &firstLines(QHash<QByteArray, int> &lines,
+                                                    const Items &items)
+    {
+        if (lines.isEmpty()) {
+            for (const auto &item : items) {
+                if (item.first)
+                    lines.insert(folded(item.name), item.line);
+            }
         }
-        return nullptr;
+        return lines;
     }
 
     QString m_file;
@@ -474,6 +488,9 @@ private:
     std::vector<Finding> m_findings;
     int m_shownNodes = 0;
     std::vector<int> m_runEnds; // per node letter
+    QHash<QByteArray, int> m_firstSections;
+    const OutlineSection *m_keysOf = nullptr; // whose first keys m_firstKeys holds
+    QHash<QByteArray, int> m_firstKeys;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,6 +78,7 @@ private slots:
     void check();
     void repair_data();
     void repair();
+    void manyCopies();
     void missingFile();
     void storedLinesOfHiddenEntry();
 };
@@ -237,6 +239,24 @@ void TestMenuCheck::repair()
         kinds.append(menucheck::kindName(f.kind));
     kinds.removeDuplicates();
     QCOMPARE(kinds, remaining);
+}
+
+void TestMenuCheck::manyCopies()
+{
+    // A hostile file of many copies of one section and of one key: each names the first.
+    constexpr int kCopies = 20000;
+    QByteArray file = "[A]\r\nRoot=Eins\r\n";
+    for (int i = 0; i < kCopies; ++i)
+        file += "Root=Kopie\r\n";
+    for (int i = 0; i < kCopies; ++i)
+        file += "[a]\r\n";
+    QElapsedTimer timer;
+    timer.start();
+    const std::vector<Finding> findings = menucheck::check(QStringLiteral("menu.ini"), file);
+    qInfo("%d copies of a section and of a key checked in %lld ms", kCopies, timer.elapsed());
+    QCOMPARE(findings.size(), size_t(2 * kCopies));
+    QVERIFY(findings.front().message.contains(QLatin1String("zuerst in Zeile 2")));
+    QVERIFY(findings.back().message.contains(QLatin1String("zuerst in Zeile 1")));
 }
 
 void TestMenuCheck::missingFile()
