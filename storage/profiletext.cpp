@@ -137,9 +137,9 @@ void refuseUnwritable(const profilefile::Document &doc, const QString &path)
     if (doc.encoding() == profilefile::Encoding::Utf16BE) {
         throw EIniFileException(cannotWrite(path) +
                                 QStringLiteral(": Die Datei ist in UTF-16 Big-Endian gespeichert "
-                                               "(Bytes FE FF am Anfang), die der Starter nicht "
-                                               "sicher liest; bitte als ANSI oder Unicode "
-                                               "speichern"));
+                                               "(Bytes FE FF am Anfang), was der Starter nicht "
+                                               "sicher liest. Bitte als ANSI oder Unicode "
+                                               "speichern."));
     }
 }
 
