@@ -10,8 +10,10 @@
 #include <benchmark/benchmark.h>
 
 #include "menugenerator.h"
+#include "menumodel.h"
 #include "modalrunner.h"
 #include "tfmain.h"
+#include "undo.h"
 
 namespace {
 
@@ -69,6 +71,9 @@ public:
         tree->setCurrentItem(item);
         window->TreeClick();
     }
+
+    const QString &path() const { return m_path; }
+    const QByteArray &bytes() const { return m_bytes; }
 
     int entryCount() const
     {
@@ -142,5 +147,29 @@ void BM_MoveEntry(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MoveEntry)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Undo of the delete of a node of 400 entries, with the reload that shows the node again.
+void BM_UndoDeleteNode(benchmark::State &state)
+{
+    CommandBench bench;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.restore();
+        const menu::Menu shown = menu::load(bench.path());
+        const transaction::Changes step =
+            menu::deleteItem(menu::refOf(shown, shown.nodes[3])).changes;
+        bench.window->LoadMenuFile(bench.path());
+        state.ResumeTiming();
+        undo::revert(step);
+        bench.window->LoadMenuFile(bench.path());
+        state.PauseTiming();
+        QFile file(bench.path());
+        if (bench.tree->topLevelItemCount() != 26 || !file.open(QIODevice::ReadOnly) ||
+            file.readAll() != bench.bytes())
+            state.SkipWithError("the delete was not undone");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_UndoDeleteNode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
