@@ -6,10 +6,7 @@
  *
  *   G A|W file section key          -> V hex | M (missing: the default came back)
  *   K A|W file section              -> L hex (the key list, NULs included)
- *   N A|W file                      -> L hex (the section names)
- *   P A|W file section key value    -> 1 | 0 (WritePrivateProfileString)
  *   D A|W file section key          -> 1 | 0 (deletes the key)
- *   C                               -> the ANSI code page
  */
 #include <windows.h>
 #include <fcntl.h>
@@ -99,10 +96,6 @@ int main(int argc, char **argv)
         int n = fields(line, f, 6), i, wideMode;
         if (n == 0)
             continue;
-        if (f[0][0] == 'C') {
-            printf("%u\n", GetACP());
-            continue;
-        }
         if (n < 3) {
             puts("?");
             continue;
@@ -126,13 +119,6 @@ int main(int argc, char **argv)
                 r = GetPrivateProfileStringA(arg[1], NULL, "", abuf, BUF, file);
                 puthex("L", abuf, r);
                 break;
-            case 'N':
-                r = GetPrivateProfileSectionNamesA(abuf, BUF, file);
-                puthex("L", abuf, r);
-                break;
-            case 'P':
-                puts(WritePrivateProfileStringA(arg[1], arg[2], arg[3], file) ? "1" : "0");
-                break;
             case 'D':
                 puts(WritePrivateProfileStringA(arg[1], arg[2], NULL, file) ? "1" : "0");
                 break;
@@ -155,13 +141,6 @@ int main(int argc, char **argv)
             case 'K':
                 r = GetPrivateProfileStringW(w[1], NULL, L"", wbuf, BUF, w[0]);
                 putwide("L", wbuf, (int)r);
-                break;
-            case 'N':
-                r = GetPrivateProfileSectionNamesW(wbuf, BUF, w[0]);
-                putwide("L", wbuf, (int)r);
-                break;
-            case 'P':
-                puts(WritePrivateProfileStringW(w[1], w[2], w[3], w[0]) ? "1" : "0");
                 break;
             case 'D':
                 puts(WritePrivateProfileStringW(w[1], w[2], NULL, w[0]) ? "1" : "0");
