@@ -23,7 +23,9 @@
 #include "modalrunner.h"
 #include "tfallgemein.h"
 #include "tfmstsc.h"
+#include "menucheckdialog.h"
 #include "treeitem.h"
+#include "undohistory.h"
 #include "versioninfo.h"
 
 namespace {
@@ -45,6 +47,7 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     : QMainWindow(parent), ui(std::make_unique<Ui::Tfmain>())
 {
     ui->setupUi(this);
+    m_history = new UndoHistory(this, [this](const menu::Result &result) { showResult(result); });
     // A line edit cuts longer text to 32767 characters, and the next save would store the cut.
     for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
         edit->setMaxLength(std::numeric_limits<int>::max());
@@ -124,15 +127,8 @@ void Tfmain::showDaten(const Tdaten &daten)
     m_entryPrepared = false;
     ui->section->setText(daten.section);
     ui->id->setText(daten.id);
-    ui->pfad->setText(daten.path);
-    ui->param->setText(daten.parameters);
-    ui->Name->setText(daten.caption);
-    // Long paths show from their beginning, where the folder names tell them apart.
-    for (QLineEdit *edit : {ui->pfad, ui->param, ui->Name})
-        edit->setCursorPosition(0);
-    ui->encrypt->setChecked(daten.scrambled);
-    ui->klappCheck->setChecked(daten.expand);
-    ui->NichtSchliessen->setChecked(daten.keepOpen);
+    setPanelFields({daten.caption, daten.path, daten.parameters, daten.scrambled, daten.keepOpen,
+                    daten.expand});
     const bool entry = daten.id != kNodeId;
     ui->btProgramm->setEnabled(entry);
     ui->btTSC->setEnabled(entry);
@@ -140,6 +136,19 @@ void Tfmain::showDaten(const Tdaten &daten)
     ui->encrypt->setVisible(entry);
     ui->klappCheck->setVisible(!entry);
     ui->ed->setTitle(QStringLiteral("Bearbeiten [%1|%2]").arg(daten.section, daten.id));
+}
+
+void Tfmain::setPanelFields(const menu::Fields &fields)
+{
+    ui->Name->setText(fields.caption);
+    ui->pfad->setText(fields.program);
+    ui->param->setText(fields.params);
+    // Long paths show from their beginning, where the folder names tell them apart.
+    for (QLineEdit *edit : {ui->pfad, ui->param, ui->Name})
+        edit->setCursorPosition(0);
+    ui->encrypt->setChecked(fields.scrambled);
+    ui->NichtSchliessen->setChecked(fields.keepOpen);
+    ui->klappCheck->setChecked(fields.expand);
 }
 
 void Tfmain::resetPanel()
@@ -223,10 +232,10 @@ bool Tfmain::refuse(Need need)
     return true;
 }
 
-bool Tfmain::apply(const std::function<menu::Result()> &command)
+bool Tfmain::apply(const QString &name, const std::function<menu::Result()> &command)
 {
     try {
-        command();
+        m_history->record(name, command());
     } catch (const transaction::EChangedOutside &changed) {
         messages::showPlain(this, changed.message());
         LoadMenuFile(m_aktDatei);
@@ -234,6 +243,13 @@ bool Tfmain::apply(const std::function<menu::Result()> &command)
     }
     LoadMenuFile(m_aktDatei);
     return true;
+}
+
+void Tfmain::showResult(const menu::Result &result)
+{
+    if (!result.file.isEmpty())
+        m_aktDatei = result.file;
+    load(m_aktDatei, {result.letter, result.index});
 }
 
 std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QString &suffix)
@@ -311,6 +327,9 @@ void Tfmain::ToolButton1Click()
     // A new dialog each time, filled afresh from the file; the tree is not reloaded afterwards.
     TFallgemein dialog(m_aktDatei, this);
     ModalRunner::current().exec(dialog);
+    m_history->record(QStringLiteral("Allgemeine Einstellungen"),
+                      {dialog.changes(), m_aktDatei, QString(), menu::kNodeIndex});
+    m_loadedVersion = menu::version(m_aktDatei); // the tree shows nothing of these settings
 }
 
 void Tfmain::Beenden1Click()
@@ -332,7 +351,7 @@ void Tfmain::EsaveClick()
     const std::optional<menu::ItemRef> item = shownItem();
     const menu::Fields fields = panelFields();
     const bool prepared = m_entryPrepared;
-    apply([&] {
+    apply(QStringLiteral("Speichern von »%1«").arg(fields.caption), [&] {
         if (!item)
             return menu::saveItem(shownOrGone(), fields);
         return prepared ? menu::saveNewEntry(*item, fields) : menu::saveItem(*item, fields);
@@ -345,7 +364,8 @@ void Tfmain::Knotenanlegen1Click()
         this, QStringLiteral("Neue Überschrift eingeben"), QStringLiteral("Beschriftung:"), 255);
     if (!caption)
         return;
-    apply([&] { return menu::createNode(m_aktDatei, *caption, m_openedAsNew); });
+    apply(QStringLiteral("Anlegen von »%1«").arg(*caption),
+          [&] { return menu::createNode(m_aktDatei, *caption, m_openedAsNew); });
 }
 
 bool Tfmain::Eintraganlegen1Click()
@@ -379,7 +399,8 @@ void Tfmain::btdeleteClick()
         if (!messages::confirm(this, question.arg(ui->Name->text())))
             return;
     }
-    apply([&] { return menu::deleteItem(shownOrGone()); });
+    apply(QStringLiteral("Löschen von »%1«").arg(m_shown->caption),
+          [&] { return menu::deleteItem(shownOrGone()); });
 }
 
 void Tfmain::showMovePending(bool pending)
@@ -409,7 +430,8 @@ void Tfmain::btmoveClick()
     m_move.reset();
     showMovePending(false);
     m_statusNote->clear();
-    apply([&] { return menu::moveEntry(move.source, shownOrGone(), move.fields); });
+    apply(QStringLiteral("Verschieben von »%1«").arg(move.fields.caption),
+          [&] { return menu::moveEntry(move.source, shownOrGone(), move.fields); });
 }
 
 void Tfmain::ToolButton7Click()
@@ -417,7 +439,8 @@ void Tfmain::ToolButton7Click()
     if (refuse(Need::Item) || refuse(Need::EntryToDuplicate))
         return;
     const menu::Fields fields = panelFields();
-    apply([&] { return menu::duplicateEntry(shownOrGone(), fields); });
+    apply(QStringLiteral("Duplizieren von »%1«").arg(fields.caption),
+          [&] { return menu::duplicateEntry(shownOrGone(), fields); });
 }
 
 void Tfmain::ToolButton4Click()
@@ -433,7 +456,8 @@ void Tfmain::ToolButton4Click()
                                                          "%1 << inklusive aller Untereinträge "
                                                          "löschen wollen?")
                                               .arg(caption));
-    apply([&] { return menu::exportNode(shownOrGone(), caption, expand, remove); });
+    apply(QStringLiteral("Export von »%1«").arg(caption),
+          [&] { return menu::exportNode(shownOrGone(), caption, expand, remove); });
 }
 
 void Tfmain::btTSCClick()
@@ -450,4 +474,38 @@ void Tfmain::btTSCClick()
     ui->param->setText(dialog.switchLine());
     ui->pfad->setText(menufile::kTscMarker);
     EsaveClick();
+}
+
+void Tfmain::showCheckResult()
+{
+    size_t findings = 0;
+    try {
+        findings = menucheck::check(m_aktDatei).size();
+    } catch (const Exception &) {
+        // A file that cannot be read has been reported by the load.
+    }
+    m_statusCheck->setText(MenuCheckDialog::statusText(findings));
+}
+
+void Tfmain::Menuepruefen1Click()
+{
+    auto *dialog = new MenuCheckDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("MenuCheck"));
+    dialog->setFile(m_aktDatei);
+    connect(dialog, &MenuCheckDialog::showItem, this,
+            [this](const QString &file, const QString &letter, int index) {
+                showResult({{}, file, letter, index});
+            });
+    connect(dialog, &MenuCheckDialog::repairRequested, this, [this, dialog] {
+        messages::guarded(this, [&] {
+            const QString file = dialog->file();
+            const menucheck::RepairResult repaired = menucheck::repair(file);
+            m_history->record(QStringLiteral("Reparieren"),
+                              {repaired.changes, file, QString(), menu::kNodeIndex});
+            showResult({{}, file, QString(), menu::kNodeIndex});
+            dialog->setFile(file);
+        });
+    });
+    dialog->show();
 }

@@ -19,6 +19,7 @@ class QFileDialog;
 class QFileSystemWatcher;
 class QLabel;
 class QTimer;
+class UndoHistory;
 
 namespace Ui {
 class Tfmain;
@@ -61,6 +62,7 @@ public:
     void ToolButton7Click();
     void ToolButton4Click();
     void btTSCClick();
+    void Menuepruefen1Click();
 
     QString aktDatei() const { return m_aktDatei; }
     QString aktPfad() const { return m_aktPfad; }
@@ -112,10 +114,15 @@ private:
     // The shown item, or EChangedOutside when the model no longer holds it.
     menu::ItemRef shownOrGone() const;
     menu::Fields panelFields() const;
+    void setPanelFields(const menu::Fields &fields);
     bool panelEdited() const;
     // Runs a model command and reloads; when the file no longer holds the item as shown, says so
     // and reloads without writing.
-    bool apply(const std::function<menu::Result()> &command);
+    // name: the step in the undo history, e.g. "Löschen von »Mail«".
+    bool apply(const QString &name, const std::function<menu::Result()> &command);
+    // Reloads the file a step concerned and shows its item.
+    void showResult(const menu::Result &result);
+    void showCheckResult();
     void prepareEntry();
     void showMovePending(bool pending);
     std::optional<QString> chooseFile(const QStringList &filters, const QString &suffix);
@@ -124,9 +131,11 @@ private:
     QComboBox *m_sublisten = nullptr;
     QLabel *m_statusFixed = nullptr;
     QLabel *m_statusNote = nullptr;
+    QLabel *m_statusCheck = nullptr; // how many findings the menu check has for the file
     QFileDialog *m_dlgo = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_watchDelay = nullptr;
+    UndoHistory *m_history = nullptr;
     std::vector<QIcon> m_imageList1;
 
     QString m_aktDatei;

@@ -124,6 +124,7 @@ void Tfmain::load(const QString &path, const Selection &select)
     }
     setTreeWidth(m_menu.treeWidth);
     fillTree();
+    showCheckResult();
     if (!selectItem(select))
         resetPanel(); // a menu without nodes: no later command may act on an item that is gone
 }
@@ -204,12 +205,7 @@ void Tfmain::fileChangedOutside()
         return;
     if (edited || prepared) {
         m_shown = shown;
-        ui->Name->setText(fields.caption);
-        ui->pfad->setText(fields.program);
-        ui->param->setText(fields.params);
-        ui->encrypt->setChecked(fields.scrambled);
-        ui->NichtSchliessen->setChecked(fields.keepOpen);
-        ui->klappCheck->setChecked(fields.expand);
+        setPanelFields(fields);
     }
     if (prepared) {
         m_entryPrepared = true;

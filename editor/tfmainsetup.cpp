@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "messages.h"
+#include "undohistory.h"
 
 namespace {
 
@@ -92,12 +93,20 @@ void Tfmain::setUpToolBar()
     separator("ToolButton6");
     for (QAction *action : {ui->btdelete, ui->Esave, ui->btmove, ui->ToolButton7, ui->ToolButton4})
         bar->addAction(action);
+    separator("ToolButton9");
+    bar->addAction(m_history->undoAction());
+    bar->addAction(m_history->redoAction());
     separator("ToolButton5");
     bar->addAction(ui->ToolButton1);
+    ui->Bearbeiten1->insertActions(ui->itelbearbeiten1,
+                                   {m_history->undoAction(), m_history->redoAction()});
+    ui->Bearbeiten1->insertSeparator(ui->itelbearbeiten1);
 
-    for (QAction *action : ui->Bearbeiten1->actions()) {
+    const QList<QAction *> separators = ui->Bearbeiten1->actions();
+    int n = 0;
+    for (QAction *action : separators) {
         if (action->isSeparator())
-            action->setObjectName(QStringLiteral("N1"));
+            action->setObjectName(QStringLiteral("N%1").arg(++n));
     }
 
     auto *menuAnlegen = new QMenu(this);
@@ -139,6 +148,10 @@ void Tfmain::setUpStatusBar()
     m_statusNote->setMinimumWidth(50);
     ui->Status->addWidget(m_statusFixed);
     ui->Status->addWidget(m_statusNote, 1);
+    m_statusCheck = new QLabel(ui->Status);
+    m_statusCheck->setObjectName(QStringLiteral("StatusPanel2"));
+    m_statusCheck->setAccessibleName(QStringLiteral("Prüfergebnis"));
+    ui->Status->addPermanentWidget(m_statusCheck);
 }
 
 void Tfmain::wireCommands()
@@ -151,6 +164,7 @@ void Tfmain::wireCommands()
         {ui->ToolButton1, &Tfmain::ToolButton1Click},
         {ui->itelbearbeiten1, &Tfmain::ToolButton1Click},
         {ui->VersionsInfo1, &Tfmain::VersionsInfo1Click},
+        {ui->Menuepruefen1, &Tfmain::Menuepruefen1Click},
         {ui->Esave, &Tfmain::EsaveClick},
         {ui->Speichern1, &Tfmain::EsaveClick},
         {ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click},

@@ -256,16 +256,25 @@ Result saveItem(const ItemRef &shown, const Fields &panel)
     return result;
 }
 
-Result saveNewEntry(const ItemRef &node, const Fields &panel)
+namespace {
+
+// A new entry at the first free index of the node as the file now stands, once item is as seen.
+Result addEntry(const ItemRef &item, const Fields &fields)
 {
-    const Fields fields = named(panel);
-    Result result{{}, node.file, node.letter, kNodeIndex};
+    Result result{{}, item.file, item.letter, kNodeIndex};
     result.changes = transaction::run([&](Transaction &t) {
-        TMemIniFile &file = expectItem(t, node);
-        result.index = menuops::freeEntryIndex(file, node.letter);
-        writeEntry(file, node.letter, result.index, fields);
+        TMemIniFile &file = expectItem(t, item);
+        result.index = menuops::freeEntryIndex(file, item.letter);
+        writeEntry(file, item.letter, result.index, fields);
     });
     return result;
+}
+
+} // namespace
+
+Result saveNewEntry(const ItemRef &node, const Fields &panel)
+{
+    return addEntry(node, named(panel));
 }
 
 int freeEntryIndex(const QString &file, const QString &letter)
@@ -337,13 +346,7 @@ Result duplicateEntry(const ItemRef &shown, const Fields &panel)
 {
     Fields fields = panel;
     fields.caption.prepend(QLatin1Char('_'));
-    Result result{{}, shown.file, shown.letter, kNodeIndex};
-    result.changes = transaction::run([&](Transaction &t) {
-        TMemIniFile &file = expectItem(t, shown);
-        result.index = menuops::freeEntryIndex(file, shown.letter);
-        writeEntry(file, shown.letter, result.index, fields);
-    });
-    return result;
+    return addEntry(shown, fields);
 }
 
 QString exportTarget(const QString &menuFile, const QString &caption)

@@ -204,6 +204,8 @@ private Q_SLOTS:
     void exportRefused();
     void exportWriteFailureLeavesNoFile();
 
+    void undoAndRedoActions();
+
 private:
     QString writeMenu(const Lines &lines, const QString &name = QStringLiteral("tarvik.ini"));
     std::unique_ptr<Tfmain> start(const QStringList &arguments = {});
@@ -1133,6 +1135,47 @@ void TestStructureCommands::exportWriteFailureLeavesNoFile()
     QCOMPARE(fileKeys(m_data + QStringLiteral("/tarvik.Haken")),
              keysOf(node("A", "Haken") + Lines{"expand=0"} + entry(0, "e")));
     QCOMPARE(fileKeys(m_menu), keysOf(node("A", "Andere")));
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+// The history's actions name the step and are enabled only when there is one; undo brings the
+// file back byte for byte, redo does the step again, and an outside change of the same entry makes
+// undo refuse without writing.
+void TestStructureCommands::undoAndRedoActions()
+{
+    const Lines menu = node("A", "Büro") + entry(0, "Mail") + entry(1, "Word");
+    writeMenu(menu);
+    auto w = start();
+    auto *undo = w->findChild<QAction *>(QStringLiteral("Rueckgaengig1"));
+    auto *redo = w->findChild<QAction *>(QStringLiteral("Wiederholen1"));
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("&Rückgängig"));
+
+    clickItem(*w, QStringLiteral("Mail"));
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("&Ja")));
+    trigger(*w, QStringLiteral("btdelete"));
+    const QByteArray deleted = readBytes(m_menu);
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(undo->text(), QStringLiteral("&Rückgängig: Löschen von »Mail«"));
+    QCOMPARE(undo->shortcut(), QKeySequence(QKeySequence::Undo));
+
+    undo->trigger();
+    QCOMPARE(readBytes(m_menu), crlf(menu));
+    QVERIFY(!undo->isEnabled() && redo->isEnabled());
+    QCOMPARE(redo->text(), QStringLiteral("&Wiederholen: Löschen von »Mail«"));
+    redo->trigger();
+    QCOMPARE(readBytes(m_menu), deleted);
+
+    // Another program changes the entry that took Mail's place: undo writes nothing.
+    const QByteArray outside = QByteArray(deleted).replace("0b=Word", "0b=Anders");
+    writeBytes(m_menu, outside);
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    undo->trigger();
+    QCOMPARE(readBytes(m_menu), outside);
+    QVERIFY(runner.shownTexts().last().contains(QStringLiteral("Anders")) ||
+            runner.shownTexts().last().contains(QStringLiteral("geändert")));
+    QVERIFY(undo->isEnabled());
     QCOMPARE(runner.unexpected(), 0);
 }
 

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include "undohistory.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QUndoStack>
+#include <QWidget>
+
+#include "messages.h"
+#include "undo.h"
+
+namespace {
+
+constexpr int kSteps = 100;
+
+// The files are written by the history before the stack moves, so the command itself only
+// carries the step.
+class Step : public QUndoCommand
+{
+public:
+    Step(const QString &name, menu::Result result) : QUndoCommand(name), result(std::move(result))
+    {
+    }
+    void undo() override {}
+    void redo() override {}
+
+    menu::Result result;
+};
+
+} // namespace
+
+UndoHistory::UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show)
+    : QObject(window), m_window(window), m_show(std::move(show)), m_stack(new QUndoStack(this)),
+      m_undo(new QAction(QIcon(QStringLiteral(":/icons/undo.svg")), QString(), window)),
+      m_redo(new QAction(QIcon(QStringLiteral(":/icons/redo.svg")), QString(), window))
+{
+    m_stack->setUndoLimit(kSteps);
+    m_undo->setObjectName(QStringLiteral("Rueckgaengig1"));
+    m_redo->setObjectName(QStringLiteral("Wiederholen1"));
+    // The tool buttons keep a short caption; the menu and the tooltip name the step.
+    m_undo->setIconText(QStringLiteral("Rückgängig"));
+    m_redo->setIconText(QStringLiteral("Wiederholen"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_undo, &QAction::triggered, this, &UndoHistory::undo);
+    connect(m_redo, &QAction::triggered, this, &UndoHistory::redo);
+    connect(m_stack, &QUndoStack::indexChanged, this, &UndoHistory::updateActions);
+    updateActions();
+}
+
+UndoHistory::~UndoHistory() = default;
+
+void UndoHistory::record(const QString &name, const menu::Result &result)
+{
+    if (result.changes.empty())
+        return;
+    QString text = name;
+    m_stack->push(new Step(text.replace(QLatin1Char('&'), QLatin1String("&&")), result));
+}
+
+void UndoHistory::undo()
+{
+    step(true);
+}
+
+void UndoHistory::redo()
+{
+    step(false);
+}
+
+void UndoHistory::step(bool back)
+{
+    const int index = back ? m_stack->index() - 1 : m_stack->index();
+    const auto *command = dynamic_cast<const Step *>(m_stack->command(index));
+    if (!command)
+        return;
+    const menu::Result result = command->result;
+    bool done = false;
+    messages::guarded(m_window, [&] {
+        if (back)
+            undo::revert(result.changes);
+        else
+            undo::reapply(result.changes);
+        done = true;
+    });
+    if (done)
+        back ? m_stack->undo() : m_stack->redo();
+    messages::guarded(m_window, [&] { m_show(result); });
+}
+
+void UndoHistory::updateActions()
+{
+    m_undo->setEnabled(m_stack->canUndo());
+    m_redo->setEnabled(m_stack->canRedo());
+    m_undo->setText(m_stack->canUndo() ? QStringLiteral("&Rückgängig: %1").arg(m_stack->undoText())
+                                       : QStringLiteral("&Rückgängig"));
+    m_redo->setText(m_stack->canRedo() ? QStringLiteral("&Wiederholen: %1").arg(m_stack->redoText())
+                                       : QStringLiteral("&Wiederholen"));
+    m_undo->setToolTip(QString(m_undo->text()).remove(QLatin1Char('&')));
+    m_redo->setToolTip(QString(m_redo->text()).remove(QLatin1Char('&')));
+}
