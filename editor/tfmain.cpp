@@ -124,6 +124,8 @@ void Tfmain::TreeClick()
 void Tfmain::showDaten(const Tdaten &daten)
 {
     m_shown = daten;
+    // What the file held when shown: every command checks the file still holds it.
+    m_shownRef = refOf(daten);
     m_entryPrepared = false;
     ui->section->setText(daten.section);
     ui->id->setText(daten.id);
@@ -154,6 +156,7 @@ void Tfmain::setPanelFields(const menu::Fields &fields)
 void Tfmain::resetPanel()
 {
     m_shown.reset();
+    m_shownRef.reset();
     m_entryPrepared = false;
     ui->section->setText(kInitialSection);
     ui->id->setText(kInitialId);
@@ -180,14 +183,17 @@ menu::ItemRef Tfmain::shownOrGone() const
 
 std::optional<menu::ItemRef> Tfmain::shownItem() const
 {
-    if (!m_shown)
-        return std::nullopt;
+    return m_shownRef;
+}
+
+std::optional<menu::ItemRef> Tfmain::refOf(const Tdaten &daten) const
+{
     for (const menu::Node &node : m_menu.nodes) {
-        if (node.letter != m_shown->section)
+        if (node.letter != daten.section)
             continue;
-        if (m_shown->id == kNodeId)
+        if (daten.id == kNodeId)
             return menu::refOf(m_menu, node);
-        const int index = m_shown->id.toInt();
+        const int index = daten.id.toInt();
         if (index >= 0 && index < int(node.entries.size()))
             return menu::refOf(m_menu, node, node.entries[size_t(index)]);
     }

@@ -111,6 +111,7 @@ private:
 
     bool refuse(Need need);
     std::optional<menu::ItemRef> shownItem() const;
+    std::optional<menu::ItemRef> refOf(const Tdaten &daten) const;
     // The shown item, or EChangedOutside when the model no longer holds it.
     menu::ItemRef shownOrGone() const;
     menu::Fields panelFields() const;
@@ -146,6 +147,7 @@ private:
     QByteArray m_loadedVersion;    // what the file was when loaded, to notice outside changes
     bool m_openedAsNew = false;    // the file did not exist when opened: its first node creates it
     std::optional<Tdaten> m_shown; // the record the panel was filled from
-    bool m_entryPrepared = false;  // the panel holds a new entry of the shown node
+    std::optional<menu::ItemRef> m_shownRef; // and its item as the file held it then
+    bool m_entryPrepared = false;            // the panel holds a new entry of the shown node
     std::optional<PendingMove> m_move;
 };

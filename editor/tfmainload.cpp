@@ -193,6 +193,7 @@ void Tfmain::fileChangedOutside()
     // The shown item stays shown if it is still there; edits not yet saved stay in the panel, and
     // a save checks the file still holds the item as it was shown.
     const std::optional<Tdaten> shown = m_shown;
+    const std::optional<menu::ItemRef> shownRef = m_shownRef;
     const bool edited = panelEdited();
     const menu::Fields fields = panelFields();
     const bool prepared = m_entryPrepared;
@@ -205,6 +206,7 @@ void Tfmain::fileChangedOutside()
         return;
     if (edited || prepared) {
         m_shown = shown;
+        m_shownRef = shownRef;
         setPanelFields(fields);
     }
     if (prepared) {

@@ -124,6 +124,9 @@ void Tfmain::setUpToolBar()
             button->setFocusPolicy(Qt::TabFocus);
             if (action == ui->btmove || action == ui->ToolButton1)
                 button->setMinimumWidth(kWideButton);
+            // Their captions name the step; in the bar the picture and the tooltip do.
+            if (action == m_history->undoAction() || action == m_history->redoAction())
+                button->setToolButtonStyle(Qt::ToolButtonIconOnly);
             if (action == ui->ToolButton3) {
                 button->setMenu(menuAnlegen);
                 button->setPopupMode(QToolButton::InstantPopup);

@@ -205,6 +205,8 @@ private Q_SLOTS:
     void exportWriteFailureLeavesNoFile();
 
     void undoAndRedoActions();
+    void outsideChangeWhileEditing_data();
+    void outsideChangeWhileEditing();
 
 private:
     QString writeMenu(const Lines &lines, const QString &name = QStringLiteral("tarvik.ini"));
@@ -1176,6 +1178,45 @@ void TestStructureCommands::undoAndRedoActions()
     QVERIFY(runner.shownTexts().last().contains(QStringLiteral("Anders")) ||
             runner.shownTexts().last().contains(QStringLiteral("geändert")));
     QVERIFY(undo->isEnabled());
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+// Another program changes the file while the editor shows an entry: the tree follows at once,
+// typed edits stay in the panel, and a save writes nothing over a changed entry.
+void TestStructureCommands::outsideChangeWhileEditing_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("the shown entry's caption")
+        << QByteArray("1b=Word") << QByteArray("1b=Neu") << false;
+    QTest::newRow("another entry") << QByteArray("0b=Mail") << QByteArray("0b=Post") << true;
+}
+void TestStructureCommands::outsideChangeWhileEditing()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(bool, saved);
+    writeMenu(node("A", "Büro") + entry(0, "Mail") + entry(1, "Word"));
+    auto w = start();
+    clickItem(*w, QStringLiteral("Word"));
+    setField(*w, "param", QStringLiteral("-neu"));
+    QTest::qWait(20); // a different modification time
+    const QByteArray outside = readBytes(m_menu).replace(from, to);
+    writeBytes(m_menu, outside);
+    QTRY_VERIFY(treeTexts(*w).contains(QStringLiteral("  ") + QString::fromLatin1(to.mid(3))));
+    QCOMPARE(field(*w, "param"), QStringLiteral("-neu"));
+
+    ScriptedRunner runner;
+    if (!saved)
+        runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
+    trigger(*w, QStringLiteral("Esave"));
+    if (saved) {
+        QCOMPARE(readBytes(m_menu), QByteArray(outside).replace("1p=-Word", "1p=-neu"));
+    } else {
+        QCOMPARE(readBytes(m_menu), outside);
+        QVERIFY(runner.shownTexts().first().contains(QStringLiteral("außerhalb des Editors")));
+    }
     QCOMPARE(runner.unexpected(), 0);
 }
 
