@@ -40,6 +40,8 @@ constexpr int kSplitterSnap = 30;
 constexpr int kWatchDelayMs = 200;
 
 const QString kChooseBranch = QStringLiteral("Wählen Sie erst einen Zweig aus!");
+const QString kDeleteNode = QStringLiteral(
+    "Sind Sie sicher, dass Sie den Knoten >> %1 << inklusive aller Untereinträge löschen wollen?");
 
 } // namespace
 
@@ -366,6 +368,11 @@ void Tfmain::EsaveClick()
 
 void Tfmain::Knotenanlegen1Click()
 {
+    // Asking for a caption that cannot be stored would waste the user's typing.
+    if (!menu::freeNodeLetter(m_aktDatei)) {
+        messages::showPlain(this, QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
+        return;
+    }
     const std::optional<QString> caption = messages::inputText(
         this, QStringLiteral("Neue Überschrift eingeben"), QStringLiteral("Beschriftung:"), 255);
     if (!caption)
@@ -399,9 +406,8 @@ void Tfmain::btdeleteClick()
     if (!m_move) {
         const QString question =
             m_shown->id == kNodeId
-                ? QStringLiteral("Sind Sie sicher, das sie den Knoten >> %1 << inklusive aller "
-                                 "Untereinträge löschen wollen?")
-                : QStringLiteral("Wollen Sie wirklich den Eintrag>> %1 << löschen");
+                ? kDeleteNode
+                : QStringLiteral("Wollen Sie wirklich den Eintrag >> %1 << löschen?");
         if (!messages::confirm(this, question.arg(ui->Name->text())))
             return;
     }
@@ -424,8 +430,8 @@ void Tfmain::btmoveClick()
             return;
         m_move = PendingMove{shownOrGone(), panelFields()};
         showMovePending(true);
-        m_statusNote->setText(
-            QStringLiteral("Wählen Sie nun den neuen Zweig und klicken erneut auf Verschieben."));
+        m_statusNote->setText(QStringLiteral(
+            "Wählen Sie nun den neuen Zweig und klicken Sie erneut auf Verschieben."));
         return;
     }
     showMovePending(true);
@@ -457,11 +463,7 @@ void Tfmain::ToolButton4Click()
     menu::exportTarget(m_aktDatei, caption); // refuses before anything is asked or written
     const bool expand = ui->klappCheck->isChecked();
     // Answered "&Nein", the node stays and the sub-list is a copy of it.
-    const bool remove =
-        m_move || messages::confirm(this, QStringLiteral("Sind Sie sicher, das sie den Knoten >> "
-                                                         "%1 << inklusive aller Untereinträge "
-                                                         "löschen wollen?")
-                                              .arg(caption));
+    const bool remove = m_move || messages::confirm(this, kDeleteNode.arg(caption));
     apply(QStringLiteral("Export von »%1«").arg(caption),
           [&] { return menu::exportNode(shownOrGone(), caption, expand, remove); });
 }

@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -190,6 +192,24 @@ void Tfmain::wireCommands()
     connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
     connect(ui->Splitter1, &QSplitter::splitterMoved, this,
             guardedCommand(&Tfmain::splitterReleased));
+
+    // One action per shortcut: the tool button of the same command shares its handler.
+    ui->TarvikDateiffnen1->setShortcut(QKeySequence::Open);
+    ui->Speichern1->setShortcut(QKeySequence::Save);
+    ui->ToolButton7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    // Del deletes only from the tree; in a field it deletes a character.
+    ui->Lschen1->setShortcut(QKeySequence::Delete);
+    ui->Lschen1->setShortcutContext(Qt::WidgetShortcut);
+    ui->Tree->addAction(ui->Lschen1);
+    connect(new QShortcut(Qt::Key_F2, this), &QShortcut::activated, ui->Name,
+            [this] { ui->Name->setFocus(Qt::ShortcutFocusReason); });
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, [this] {
+        if (!m_move)
+            return;
+        m_move.reset();
+        showMovePending(false);
+        m_statusNote->clear();
+    });
 }
 
 std::function<void()> Tfmain::guardedCommand(void (Tfmain::*handler)())

@@ -42,7 +42,7 @@ namespace {
 const QString kTitle = QStringLiteral("Tarvik konfigurieren");
 const QString kChooseBranch = QStringLiteral("Wählen Sie erst einen Zweig aus!");
 const QString kMovePrompt =
-    QStringLiteral("Wählen Sie nun den neuen Zweig und klicken erneut auf Verschieben.");
+    QStringLiteral("Wählen Sie nun den neuen Zweig und klicken Sie erneut auf Verschieben.");
 
 Lines node(const QByteArray &letter, const QByteArray &caption)
 {
@@ -484,7 +484,7 @@ void TestStructureCommands::deleteEntry()
     trigger(*w, QStringLiteral("btdelete"));
     QCOMPARE(runner.shownTexts(),
              QStringList{
-                 QStringLiteral("Wollen Sie wirklich den Eintrag>> %1 << löschen").arg(caption)});
+                 QStringLiteral("Wollen Sie wirklich den Eintrag >> %1 << löschen?").arg(caption)});
     QCOMPARE(fileKeys(m_menu), keysOf(after));
     QCOMPARE(treeTexts(*w), tree);
     // The reload shows the first node, whatever was deleted.
@@ -535,7 +535,7 @@ void TestStructureCommands::deleteNode()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("&Ja")));
     trigger(*w, QStringLiteral("Lschen1"));
     QCOMPARE(runner.shownTexts(),
-             QStringList{QStringLiteral("Sind Sie sicher, das sie den Knoten >> %1 << inklusive "
+             QStringList{QStringLiteral("Sind Sie sicher, dass Sie den Knoten >> %1 << inklusive "
                                         "aller Untereinträge löschen wollen?")
                              .arg(caption)});
     QCOMPARE(fileKeys(m_menu), keysOf(after));
@@ -551,10 +551,10 @@ void TestStructureCommands::deleteQuestion_data()
 
     // The question names the panel's caption, unsaved changes included.
     const QString nodeQuestion =
-        QStringLiteral("Sind Sie sicher, das sie den Knoten >> Büro! << inklusive aller "
+        QStringLiteral("Sind Sie sicher, dass Sie den Knoten >> Büro! << inklusive aller "
                        "Untereinträge löschen wollen?");
     const QString entryQuestion =
-        QStringLiteral("Wollen Sie wirklich den Eintrag>> Post! << löschen");
+        QStringLiteral("Wollen Sie wirklich den Eintrag >> Post! << löschen?");
     QTest::newRow("node, Nein") << "Büro"
                                 << "&Nein" << nodeQuestion;
     QTest::newRow("node, Esc") << "Büro"
@@ -1018,7 +1018,7 @@ void TestStructureCommands::exportAnsweredNoActsAsCopy()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("&Nein")));
     trigger(*w, QStringLiteral("ToolButton4"));
     QCOMPARE(runner.shownTexts(),
-             QStringList{"Sind Sie sicher, das sie den Knoten >> Meine Tools << inklusive aller "
+             QStringList{"Sind Sie sicher, dass Sie den Knoten >> Meine Tools << inklusive aller "
                          "Untereinträge löschen wollen?"});
     QCOMPARE(fileKeys(m_data + QStringLiteral("/tarvik.MeineTools")),
              keysOf(node("A", "Meine Tools") + Lines{"expand=0"} + entry(0, "e")));

@@ -350,7 +350,7 @@ void HostileFiles::protectedFiles_data()
         << QStringList() << true;
     QTest::newRow("read-only folder, export needs a new file")
         << 0666 << 0555 << QStringList{"click Lager", "trigger ToolButton4"}
-        << QStringList{"Sind Sie sicher, das sie den Knoten >> Lager << inklusive aller "
+        << QStringList{"Sind Sie sicher, dass Sie den Knoten >> Lager << inklusive aller "
                        "Untereinträge löschen wollen?",
                        "In %1/tarvik.Lager kann nicht geschrieben werden."}
         << false;
