@@ -65,8 +65,9 @@ public:
     std::optional<QByteArray> encode(QStringView text) const;
     QString decode(QByteArrayView text) const;
 
-    // Names are given as the launcher looks them up: without blanks at either end. The empty
-    // section name means the lines before the first header, as it does to the launcher.
+    // Names and values are in the 8-bit form (encode()); names as the launcher looks them up,
+    // without blanks at either end. The empty section name means the lines before the first
+    // header, as it does to the launcher.
 
     // The value of the first key of that name in the first section of that name; nullopt also
     // when that key's line has no "=" (the launcher then reads no value, and no later key).
