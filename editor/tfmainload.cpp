@@ -11,6 +11,7 @@
 #include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "captionorder.h"
 #include "menulayout.h"
@@ -124,7 +125,8 @@ void Tfmain::load(const QString &path, const Selection &select)
     }
     setTreeWidth(m_menu.treeWidth);
     fillTree();
-    showCheckResult();
+    // The check reads the whole file once more: the tree shows first, the count follows.
+    QTimer::singleShot(0, this, [this] { showCheckResult(); });
     if (!selectItem(select))
         resetPanel(); // a menu without nodes: no later command may act on an item that is gone
 }
