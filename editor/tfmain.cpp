@@ -23,7 +23,6 @@
 #include "modalrunner.h"
 #include "tfallgemein.h"
 #include "tfmstsc.h"
-#include "menucheckdialog.h"
 #include "treeitem.h"
 #include "undohistory.h"
 #include "versioninfo.h"
@@ -482,38 +481,4 @@ void Tfmain::btTSCClick()
     ui->param->setText(dialog.switchLine());
     ui->pfad->setText(menufile::kTscMarker);
     EsaveClick();
-}
-
-void Tfmain::showCheckResult()
-{
-    size_t findings = 0;
-    try {
-        findings = menucheck::check(m_aktDatei).size();
-    } catch (const Exception &) {
-        // A file that cannot be read has been reported by the load.
-    }
-    m_statusCheck->setText(MenuCheckDialog::statusText(findings));
-}
-
-void Tfmain::Menuepruefen1Click()
-{
-    auto *dialog = new MenuCheckDialog(this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setObjectName(QStringLiteral("MenuCheck"));
-    dialog->setFile(m_aktDatei);
-    connect(dialog, &MenuCheckDialog::showItem, this,
-            [this](const QString &file, const QString &letter, int index) {
-                showResult({{}, file, letter, index});
-            });
-    connect(dialog, &MenuCheckDialog::repairRequested, this, [this, dialog] {
-        messages::guarded(this, [&] {
-            const QString file = dialog->file();
-            const menucheck::RepairResult repaired = menucheck::repair(file);
-            m_history->record(QStringLiteral("Reparieren"),
-                              {repaired.changes, file, QString(), menu::kNodeIndex});
-            showResult({{}, file, QString(), menu::kNodeIndex});
-            dialog->setFile(file);
-        });
-    });
-    dialog->show();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Loading the menu file into the window: where the file is found at start, the sub-list box, the
-// tree built from the menu model, and reloading when another program changes the file.
+// tree built from the menu model, reloading when another program changes the file, and the menu
+// check of what was loaded.
 #include "tfmain.h"
 #include "ui_tfmain.h"
 
@@ -14,9 +15,11 @@
 #include <QTimer>
 
 #include "captionorder.h"
+#include "menucheckdialog.h"
 #include "menulayout.h"
 #include "messages.h"
 #include "treeitem.h"
+#include "undohistory.h"
 
 namespace {
 
@@ -215,4 +218,38 @@ void Tfmain::fileChangedOutside()
         m_entryPrepared = true;
         ui->id->setText(preparedId);
     }
+}
+
+void Tfmain::showCheckResult()
+{
+    size_t findings = 0;
+    try {
+        findings = menucheck::check(m_aktDatei).size();
+    } catch (const Exception &) {
+        // A file that cannot be read has been reported by the load.
+    }
+    m_statusCheck->setText(MenuCheckDialog::statusText(findings));
+}
+
+void Tfmain::Menuepruefen1Click()
+{
+    auto *dialog = new MenuCheckDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setObjectName(QStringLiteral("MenuCheck"));
+    dialog->setFile(m_aktDatei);
+    connect(dialog, &MenuCheckDialog::showItem, this,
+            [this](const QString &file, const QString &letter, int index) {
+                showResult({{}, file, letter, index});
+            });
+    connect(dialog, &MenuCheckDialog::repairRequested, this, [this, dialog] {
+        messages::guarded(this, [&] {
+            const QString file = dialog->file();
+            const menucheck::RepairResult repaired = menucheck::repair(file);
+            m_history->record(QStringLiteral("Reparieren"),
+                              {repaired.changes, file, QString(), menu::kNodeIndex});
+            showResult({{}, file, QString(), menu::kNodeIndex});
+            dialog->setFile(file);
+        });
+    });
+    dialog->show();
 }
