@@ -559,8 +559,8 @@ void TestCompat::randomWrites()
     struct Case
     {
         Generator::File file;
-        int op; // 0 write, 1 delete, 2 erase
-        QString section, key, value;
+        int op; // 0 write, 1 delete, 2 erase, 3 rename section to target
+        QString section, key, value, target;
         QString before, after, oracle; // paths: as it was, as the store left it, as Wine's own
                                        // delete left it
         size_t first = 0;              // its first query
@@ -575,18 +575,21 @@ void TestCompat::randomWrites()
         Case c;
         c.file = gen.file();
         const int kind = gen.pick(10);
-        c.op = kind < 7 ? 0 : kind < 9 ? 1 : 2;
+        c.op = kind < 6 ? 0 : kind < 8 ? 1 : kind < 9 ? 2 : 3;
         c.section = gen.writeName(c.file, true);
         c.key = gen.writeName(c.file, false);
         c.value = gen.value(c.file.enc != Enc::Ansi);
+        c.target = gen.writeName(c.file, true);
         TMemIniFile ini(QStringLiteral("menu.ini"), c.file.bytes);
         try {
             if (c.op == 0)
                 ini.WriteString(c.section, c.key, c.value);
             else if (c.op == 1)
                 ini.DeleteKey(c.section, c.key);
-            else
+            else if (c.op == 2)
                 ini.EraseSection(c.section);
+            else
+                ini.RenameSection(c.section, c.target);
         } catch (const EIniFileException &) {
             ++refusedCount;
             if (ini.bytes() != c.file.bytes || ini.changed())
@@ -604,7 +607,7 @@ void TestCompat::randomWrites()
             continue; // the same bytes: nothing to ask
         // Names the functions cannot be asked for; the store changed nothing for them.
         const bool wide = c.file.enc != Enc::Ansi;
-        const QString names = c.section + c.key;
+        const QString names = c.section + c.key + c.target;
         if (wide ? !QStringView(names).isValidUtf16() : !cp1252::fromUnicode(names))
             continue;
         c.before = fileFor(c.file.bytes);
@@ -614,7 +617,7 @@ void TestCompat::randomWrites()
         c.first = queries.size();
         queries.push_back({'D', c.oracle, c.section, c.key, wide});
         QStringList sections = c.file.sections;
-        sections << c.section << QString();
+        sections << c.section << QString() << c.target; // the source stays at sourceAt
         QStringList keys = c.file.keys;
         keys << c.key;
         for (const QString &path : {c.before, c.after, c.oracle}) {
@@ -631,11 +634,13 @@ void TestCompat::randomWrites()
         const Case &c = cases[n];
         const size_t end = n + 1 < cases.size() ? cases[n + 1].first : queries.size();
         const size_t each = (end - c.first - 1) / 3; // queries per file version
+        const size_t perSection = c.file.keys.size() + 2;
+        const size_t sourceAt = c.file.sections.size() * perSection;
         const QString where = QStringLiteral("case %1 (%2), %3 [%4] %5 = %6")
                                   .arg(n)
                                   .arg(QString::fromLatin1(c.file.bytes.toHex()))
-                                  .arg(QStringList{"write", "delete", "erase"}[c.op], c.section,
-                                       c.key, shown(c.value));
+                                  .arg(QStringList{"write", "delete", "erase", "rename"}[c.op],
+                                       c.section, c.key, shown(c.value));
         for (size_t j = 0; j < each; ++j) {
             const Reference::Query &q = queries[c.first + 1 + j];
             const auto before = answers[c.first + 1 + j];
@@ -661,8 +666,10 @@ void TestCompat::randomWrites()
                 continue; // the list may gain the key
             else if (c.op == 1 && sameSection && (sameKey || q.op == 'K'))
                 expected = oracle; // the first of its name goes, as Wine's own delete does
-            else if (c.op == 2 && sameSection)
+            else if (c.op >= 2 && sameSection)
                 expected = q.op == 'K' ? std::optional(QString()) : std::nullopt; // every copy
+            else if (c.op == 3 && lookupForm(q.section) == lookupForm(c.target))
+                expected = answers[c.first + 1 + sourceAt + j % perSection]; // as the source read
             if (after != expected) {
                 mismatches << QStringLiteral("%1: %2 [%3] %4 reads %5, expected %6")
                                   .arg(where, QChar::fromLatin1(q.op), q.section, q.key,
