@@ -271,7 +271,10 @@ private:
         const QString &letter = node.letter;
         const int runEnd = m_runEnds[size_t(menufile::nodeLetterIndex(letter))];
         const bool gapHoldsKeys = node.entries.count(runEnd) != 0;
-        for (const auto &[index, entry] : node.entries) {
+        for (const auto &item : node.entries) {
+            // Named copies: a lambda below captures them, which a structured binding forbids.
+            const int index = item.first;
+            const auto &entry = item.second;
             const bool missingKeys = !entry.key(EntryKey::Params) ||
                                      !entry.key(EntryKey::Scrambled) ||
                                      !entry.key(EntryKey::KeepOpen);
