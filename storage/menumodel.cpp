@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "conversion.h"
+#include "cp1252.h"
 #include "exception.h"
 #include "menulayout.h"
 #include "profilefile.h"
@@ -108,6 +109,12 @@ TMemIniFile &expectItem(Transaction &t, const ItemRef &item, bool wholeNode = fa
 
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
+    // The launcher unscrambles Windows-1252 bytes; a Unicode file could hold the text itself, but
+    // not scrambled.
+    if (fields.scrambled && !cp1252::fromUnicode(fields.params))
+        throw ERefused(
+            QStringLiteral("Die Parameter enthalten Zeichen, die es in Windows-1252 "
+                           "nicht gibt, und können deshalb nicht verschlüsselt werden."));
     const auto &names = entryKeyNames(index);
     file.WriteString(letter, names[size_t(EntryKey::Caption)], fields.caption);
     file.WriteString(letter, names[size_t(EntryKey::Program)], fields.program);

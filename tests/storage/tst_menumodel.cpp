@@ -159,6 +159,23 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("tarvik.Büro"))));
     }
 
+    // Scrambling works on the Windows-1252 bytes the launcher reads; a Unicode file may hold
+    // other characters, but they cannot be scrambled, so nothing is stored plain instead.
+    void scrambledTextOutsideWindows1252IsRefused()
+    {
+        const QByteArray bom = "\xEF\xBB\xBF" + sample();
+        writeBytes(m_path, bom);
+        const menu::ItemRef item = itemOf(menu::load(m_path), QStringLiteral("Technik"), 0);
+        const menu::Fields fields{QStringLiteral("Mail"),
+                                  QStringLiteral("mail.exe"),
+                                  QStringLiteral("-\u2713"),
+                                  true,
+                                  false,
+                                  false};
+        QVERIFY_THROWS_EXCEPTION(transaction::ERefused, menu::saveItem(item, fields));
+        QCOMPARE(readBytes(m_path), bom);
+    }
+
     // Only a menu opened as new may be created, by its first node.
     void createNodeOnlyCreatesAFileOpenedAsNew()
     {
