@@ -68,10 +68,10 @@ QString ScrambleParams(const QString &text)
 }
 
 // The launcher reads nodes by consecutive character codes from "A" and stops at the first gap.
-// "]" (after "\") cannot stand in a section header for its profile functions, so no node after
-// "\" would ever be shown; and since section names match without case, "a" would address "A".
-// So the run ends after 28 letters, and every command (loader, free-letter search, delete) uses
-// this one list.
+// The run ends after "\": "]" would close a header early for any reader that takes the first "]"
+// (the launcher's profile functions take the last, but a hand edit or another tool may not), "^"
+// and "_" follow, and from "`" on, "a" to "z" would address "A" to "Z" again, since section names
+// match without case. Every command (loader, free-letter search, delete) uses this one list.
 const QStringList &nodeLetters()
 {
     static const QStringList letters = [] {
