@@ -132,13 +132,20 @@ void Tfmain::showDaten(const Tdaten &daten)
     ui->id->setText(daten.id);
     setPanelFields({daten.caption, daten.path, daten.parameters, daten.scrambled, daten.keepOpen,
                     daten.expand});
-    const bool entry = daten.id != kNodeId;
-    ui->btProgramm->setEnabled(entry);
-    ui->btTSC->setEnabled(entry);
+    setEntryLayout(daten.id != kNodeId);
+    ui->ed->setTitle(QStringLiteral("Bearbeiten [%1|%2]").arg(daten.section, daten.id));
+}
+
+void Tfmain::setEntryLayout(bool entry)
+{
+    // A node stores only its caption and "ausklappen": nothing typed elsewhere may be dropped.
+    for (QWidget *field :
+         {static_cast<QWidget *>(ui->pfad), static_cast<QWidget *>(ui->param),
+          static_cast<QWidget *>(ui->btProgramm), static_cast<QWidget *>(ui->btTSC)})
+        field->setEnabled(entry);
     ui->NichtSchliessen->setVisible(entry);
     ui->encrypt->setVisible(entry);
     ui->klappCheck->setVisible(!entry);
-    ui->ed->setTitle(QStringLiteral("Bearbeiten [%1|%2]").arg(daten.section, daten.id));
 }
 
 void Tfmain::setPanelFields(const menu::Fields &fields)
@@ -239,16 +246,23 @@ bool Tfmain::refuse(Need need)
     return true;
 }
 
-bool Tfmain::apply(const QString &name, const std::function<menu::Result()> &command)
+bool Tfmain::apply(const QString &name, const std::function<menu::Result()> &command,
+                   bool showWritten)
 {
+    menu::Result result;
     try {
-        m_history->record(name, command());
+        result = command();
     } catch (const transaction::EChangedOutside &changed) {
         messages::showPlain(this, changed.message());
         LoadMenuFile(m_aktDatei);
         return false;
     }
-    LoadMenuFile(m_aktDatei);
+    m_history->record(name, result);
+    // The item just written stays in view; after a delete the menu starts from its first node.
+    if (showWritten && result.file == m_aktDatei)
+        load(m_aktDatei, {result.letter, result.index});
+    else
+        LoadMenuFile(m_aktDatei);
     return true;
 }
 
@@ -387,8 +401,11 @@ bool Tfmain::Eintraganlegen1Click()
     // The save takes the first free index as the file then stands; this one is shown meanwhile.
     ui->id->setText(QString::number(menu::freeEntryIndex(m_aktDatei, ui->section->text())));
     ui->Name->clear();
-    ui->btProgramm->setEnabled(true);
-    ui->btTSC->setEnabled(true);
+    // The new entry's own fields at once, so nothing typed is stored without being seen.
+    setEntryLayout(true);
+    ui->encrypt->setChecked(false);
+    ui->NichtSchliessen->setChecked(false);
+    ui->Name->setFocus(Qt::OtherFocusReason);
     m_entryPrepared = true;
     return true;
 }
@@ -410,8 +427,9 @@ void Tfmain::btdeleteClick()
         if (!messages::confirm(this, question.arg(ui->Name->text())))
             return;
     }
-    apply(QStringLiteral("Löschen von »%1«").arg(m_shown->caption),
-          [&] { return menu::deleteItem(shownOrGone()); });
+    apply(
+        QStringLiteral("Löschen von »%1«").arg(m_shown->caption),
+        [&] { return menu::deleteItem(shownOrGone()); }, false);
 }
 
 void Tfmain::showMovePending(bool pending)

@@ -116,11 +116,14 @@ private:
     menu::ItemRef shownOrGone() const;
     menu::Fields panelFields() const;
     void setPanelFields(const menu::Fields &fields);
+    void setEntryLayout(bool entry);
     bool panelEdited() const;
     // Runs a model command and reloads; when the file no longer holds the item as shown, says so
     // and reloads without writing.
     // name: the step in the undo history, e.g. "Löschen von »Mail«".
-    bool apply(const QString &name, const std::function<menu::Result()> &command);
+    // showWritten: select the item the command wrote afterwards.
+    bool apply(const QString &name, const std::function<menu::Result()> &command,
+               bool showWritten = true);
     // Reloads the file a step concerned and shows its item.
     void showResult(const menu::Result &result);
     void showCheckResult();

@@ -274,10 +274,11 @@ void TestDialogCommands::okStoresSwitchLineAndReloads()
                                 "3p=/H:nicht",
                                 "3v=0",
                                 "3dc=0"}));
-    // The save reloads the tree and shows the first node again.
-    QCOMPARE(panel(*w), QStringLiteral("B|-|Büro|| klappCheck-"));
+    // The save reloads the tree and shows the entry just written.
+    QCOMPARE(panel(*w), QStringLiteral("A|0|Server neu|?tsc|/H:alt /f:2 /u:anna /d:firma /b:1 "
+                                       "encrypt- NichtSchliessen+"));
     QVERIFY(item(*w, QStringLiteral("Server neu")));
-    QVERIFY(!tscButton(*w)->isEnabled());
+    QVERIFY(tscButton(*w)->isEnabled());
 
     QCOMPARE(stored(), QStringLiteral("alt|1|anna|firma|10000"));
     const QByteArray storeFile = readStore();
