@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTimer>
@@ -128,6 +129,9 @@ void Tfmain::load(const QString &path, const Selection &select)
     }
     setTreeWidth(m_menu.treeWidth);
     fillTree();
+    if (!m_menu.exists && !m_move)
+        m_statusNote->setText(QStringLiteral("Die Datei gibt es noch nicht; sie wird mit dem "
+                                             "ersten Knoten angelegt."));
     // The check reads the whole file once more: the tree shows first, the count follows.
     QTimer::singleShot(0, this, [this] { showCheckResult(); });
     if (!selectItem(select))

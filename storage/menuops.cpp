@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "menuops.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 #include "menulayout.h"
@@ -205,6 +207,15 @@ std::optional<QString> exportNameProblem(const QString &caption)
                                   "vor dem Export.")
                 .arg(c);
     }
+    if (name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("Die Beschriftung endet mit einem Punkt, den Windows in Dateinamen "
+                              "weglässt. Ändern Sie die Beschriftung vor dem Export.");
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    if (device.match(name.section(QLatin1Char('.'), 0, 0)).hasMatch())
+        return QStringLiteral("„%1“ ist unter Windows ein Gerätename und kann deshalb nicht als "
+                              "Dateiname für den Export dienen.")
+            .arg(name.section(QLatin1Char('.'), 0, 0));
     if (name.contains(QLatin1StringView("..")))
         return QStringLiteral("Die Beschriftung enthält \"..\" und kann deshalb nicht als "
                               "Dateiname für den Export dienen.");

@@ -219,6 +219,8 @@ void TestTfmain::startWithoutMenuFileShowsEmptyTree()
     QCOMPARE(runner.shown().size(), size_t(0));
     QCOMPARE(w->windowTitle(), QStringLiteral("Tarvik konfigurieren (%1)").arg(w->aktDatei()));
     QVERIFY(!QFileInfo::exists(w->aktDatei()));
+    QCOMPARE(w->statusText(), QStringLiteral("Die Datei gibt es noch nicht; sie wird mit dem "
+                                             "ersten Knoten angelegt."));
 }
 
 void TestTfmain::startFromInstalledFolderUsesUserDataFolder()

@@ -306,10 +306,14 @@ private slots:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<bool>("refused");
-        for (const char *ok : {"Meine Tools", "", "Büro & Co.", "v1.2", "  ", "(Unbenannt)"})
+        for (const char *ok : {"Meine Tools", "", "Büro & Co", "v1.2", "  ", "(Unbenannt)",
+                               "CONSOLE", "COM0", "LPT10", "Auxilium"})
             QTest::newRow(ok) << QString::fromUtf8(ok) << false;
-        for (const char *bad : {"a/b", "a\\b", "..", ". .", "x..", "C:", "*", "was?", "\"x\"",
-                                "<a>", "a|b", "a\tb", "a\x7f"})
+        // Device names and a trailing dot or blank do not survive on the launcher's platform.
+        for (const char *bad :
+             {"a/b",  "a\\b",    "..",   ". .",      "x..",   "C:",    "*",
+              "was?", "\"x\"",   "<a>",  "a|b",      "a\tb",  "a\x7f", "Büro & Co.",
+              "CON",  "con.txt", "Lpt9", "COM1.alt", "N U L", "prn",   "aux"})
             QTest::newRow(bad) << QString::fromUtf8(bad) << true;
         QTest::newRow("C1 control") << QString(QChar(0x85)) << true;
     }
