@@ -59,6 +59,22 @@ bool confirm(QWidget *parent, const QString &text)
     return box.clickedButton() == yes;
 }
 
+SaveAnswer askSave(QWidget *parent, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, kApplicationTitle,
+                    QStringLiteral("Änderungen an »%1« speichern?").arg(caption),
+                    QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(QStringLiteral("Speichern"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    ModalRunner::current().exec(box);
+    if (box.clickedButton() == save)
+        return SaveAnswer::Save;
+    return box.clickedButton() == discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
+}
+
 std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,
                                  int maxLength)
 {

@@ -29,6 +29,12 @@ void showInformation(QWidget *parent, const QString &text);
 // Caption "Bestätigung", question icon, "&Ja" (default) and "&Nein"; true only for "&Ja".
 bool confirm(QWidget *parent, const QString &text);
 
+enum class SaveAnswer { Save, Discard, Cancel };
+
+// "Änderungen an »caption« speichern?" with "Speichern" (default), "Verwerfen" and "Abbrechen"
+// (Esc and the close box).
+SaveAnswer askSave(QWidget *parent, const QString &caption);
+
 // Input box with one edit field that starts empty, "OK" (default) and "Abbrechen" (Esc).
 // nullopt unless left with "OK".
 std::optional<QString> inputText(QWidget *parent, const QString &caption, const QString &prompt,

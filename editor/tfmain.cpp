@@ -3,6 +3,7 @@
 #include "ui_tfmain.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -114,6 +115,55 @@ void Tfmain::setTreeWidth(int width)
     ui->Splitter1->setSizes({width, total - width});
 }
 
+void Tfmain::currentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous)
+{
+    if (!current || current->type() != QTreeWidgetItem::UserType)
+        return;
+    const Tdaten chosen = static_cast<const TreeItem *>(current)->daten();
+    if (!maySwitchItem()) {
+        const QSignalBlocker blocker(ui->Tree);
+        ui->Tree->setCurrentItem(previous);
+        return;
+    }
+    // A save in between rebuilt the tree: the chosen item is found again by its place.
+    selectItem({chosen.section, chosen.id == kNodeId ? menu::kNodeIndex : chosen.id.toInt()});
+}
+
+bool Tfmain::maySwitchItem()
+{
+    // Edits typed before a move's first click travel with the move.
+    if (!panelEdited() || m_move)
+        return true;
+    const QString caption = m_entryPrepared ? ui->Name->text() : m_shown->caption;
+    switch (messages::askSave(this, caption)) {
+    case messages::SaveAnswer::Save:
+        return save();
+    case messages::SaveAnswer::Discard:
+        return true;
+    case messages::SaveAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void Tfmain::markEdited()
+{
+    if (!m_shown)
+        return;
+    const QString title = QStringLiteral("Bearbeiten [%1|%2]").arg(m_shown->section, m_shown->id);
+    ui->ed->setTitle(panelEdited() ? title + QStringLiteral(" *") : title);
+}
+
+void Tfmain::closeEvent(QCloseEvent *event)
+{
+    bool leave = false;
+    messages::guarded(this, [&] { leave = maySwitchItem(); });
+    if (leave)
+        event->accept();
+    else
+        event->ignore();
+}
+
 void Tfmain::TreeClick()
 {
     const QList<QTreeWidgetItem *> selected = ui->Tree->selectedItems();
@@ -223,6 +273,9 @@ bool Tfmain::panelEdited() const
     if (!m_shown)
         return false;
     const menu::Fields f = panelFields();
+    if (m_entryPrepared)
+        return !f.caption.isEmpty() || !f.program.isEmpty() || !f.params.isEmpty() || f.scrambled ||
+               f.keepOpen;
     return f.caption != m_shown->caption || f.program != m_shown->path ||
            f.params != m_shown->parameters || f.scrambled != m_shown->scrambled ||
            f.keepOpen != m_shown->keepOpen || f.expand != m_shown->expand;
@@ -296,6 +349,8 @@ void Tfmain::pfadChange()
 
 void Tfmain::btopenClick()
 {
+    if (!maySwitchItem())
+        return;
     const auto chosen =
         chooseFile({QStringLiteral("Tarvik-Dateien (*.ini)"), QStringLiteral("Alle Dateien (*)")},
                    QStringLiteral("ini"));
@@ -307,6 +362,8 @@ void Tfmain::btopenClick()
 
 void Tfmain::Neuladen1Click()
 {
+    if (!maySwitchItem())
+        return;
     LoadMenuFile(m_aktDatei);
 }
 
@@ -321,8 +378,10 @@ void Tfmain::btProgrammClick()
 void Tfmain::SublistenChange()
 {
     const QString name = m_sublisten->currentText();
-    if (name.isEmpty())
+    if (name.isEmpty() || !maySwitchItem()) {
+        m_sublisten->setCurrentIndex(-1);
         return;
+    }
     m_aktDatei = m_aktPfad + name;
     LoadMenuFile(m_aktDatei);
 }
@@ -365,14 +424,19 @@ void Tfmain::VersionsInfo1Click()
 
 void Tfmain::EsaveClick()
 {
+    save();
+}
+
+bool Tfmain::save()
+{
     if (refuse(Need::Item))
-        return;
+        return false;
     if (ui->Name->text().isEmpty())
         ui->Name->setText(QStringLiteral("(Unbenannt)"));
     const std::optional<menu::ItemRef> item = shownItem();
     const menu::Fields fields = panelFields();
     const bool prepared = m_entryPrepared;
-    apply(QStringLiteral("Speichern von »%1«").arg(fields.caption), [&] {
+    return apply(QStringLiteral("Speichern von »%1«").arg(fields.caption), [&] {
         if (!item)
             return menu::saveItem(shownOrGone(), fields);
         return prepared ? menu::saveNewEntry(*item, fields) : menu::saveItem(*item, fields);
@@ -400,13 +464,14 @@ bool Tfmain::Eintraganlegen1Click()
         return false;
     // The save takes the first free index as the file then stands; this one is shown meanwhile.
     ui->id->setText(QString::number(menu::freeEntryIndex(m_aktDatei, ui->section->text())));
+    m_entryPrepared = true;
     ui->Name->clear();
     // The new entry's own fields at once, so nothing typed is stored without being seen.
     setEntryLayout(true);
     ui->encrypt->setChecked(false);
     ui->NichtSchliessen->setChecked(false);
     ui->Name->setFocus(Qt::OtherFocusReason);
-    m_entryPrepared = true;
+    markEdited();
     return true;
 }
 

@@ -19,6 +19,7 @@ class QFileDialog;
 class QFileSystemWatcher;
 class QLabel;
 class QTimer;
+class QTreeWidgetItem;
 class UndoHistory;
 
 namespace Ui {
@@ -88,6 +89,15 @@ private:
         menu::ItemRef source;
         menu::Fields fields;
     };
+
+    void closeEvent(QCloseEvent *event) override;
+    // Edits in the panel not yet saved: asks whether to save them. False when the user cancels
+    // (or the save failed), so the panel must stay as it is.
+    bool maySwitchItem();
+    // The save command; false when nothing was saved.
+    bool save();
+    void currentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
+    void markEdited();
 
     // Building the window (tfmainsetup.cpp).
     void setUpImages();

@@ -154,6 +154,7 @@ void Tfmain::fillTree()
     }
     order.sort(nodes);
     ui->Tree->setUpdatesEnabled(false);
+    const QSignalBlocker blocker(ui->Tree);
     ui->Tree->clear();
     ui->Tree->addTopLevelItems(release(nodes));
     ui->Tree->expandAll();
@@ -173,7 +174,10 @@ bool Tfmain::selectItem(const Selection &select)
     }
     if (!found)
         return false;
-    ui->Tree->setCurrentItem(found);
+    {
+        const QSignalBlocker blocker(ui->Tree);
+        ui->Tree->setCurrentItem(found);
+    }
     ui->Tree->scrollToItem(found);
     TreeClick();
     return true;

@@ -187,8 +187,15 @@ void Tfmain::wireCommands()
     connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
     connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
     connect(ui->pfad, &QLineEdit::textChanged, this, guardedCommand(&Tfmain::pfadChange));
-    // Only a mouse click shows an item; moving the selection with the keys does not.
-    connect(ui->Tree, &QTreeWidget::itemClicked, this, guardedCommand(&Tfmain::TreeClick));
+    // The panel follows the current item however it was chosen: mouse, keys, type-ahead.
+    connect(ui->Tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
+                messages::guarded(this, [&] { currentItemChanged(current, previous); });
+            });
+    for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
+        connect(edit, &QLineEdit::textChanged, this, &Tfmain::markEdited);
+    for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
+        connect(box, &QCheckBox::toggled, this, &Tfmain::markEdited);
     connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
     connect(ui->Splitter1, &QSplitter::splitterMoved, this,
             guardedCommand(&Tfmain::splitterReleased));

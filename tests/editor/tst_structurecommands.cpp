@@ -175,6 +175,7 @@ private Q_SLOTS:
     void createEntry_data();
     void createEntry();
     void createEntryAbandonedWritesNothing();
+    void leavingEditedItemSaves();
 
     void deleteEntry_data();
     void deleteEntry();
@@ -423,10 +424,33 @@ void TestStructureCommands::createEntryAbandonedWritesNothing()
     trigger(*w, QStringLiteral("Eintraganlegen1"));
     QCOMPARE(field(*w, "id"), QStringLiteral("1"));
     setField(*w, "Name", QStringLiteral("verworfen"));
+    QVERIFY(w->findChild<QGroupBox *>(QStringLiteral("ed"))->title().endsWith(QLatin1String("*")));
+    // Leaving the typed entry asks; "Verwerfen" writes nothing, "Abbrechen" keeps it shown.
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("Abbrechen")));
     clickItem(*w, QStringLiteral("zwei"));
+    QCOMPARE(field(*w, "Name"), QStringLiteral("verworfen"));
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("Verwerfen")));
+    clickItem(*w, QStringLiteral("zwei"));
+    QCOMPARE(runner.shownTexts().last(), QStringLiteral("Änderungen an »verworfen« speichern?"));
+    QCOMPARE(field(*w, "Name"), QStringLiteral("zwei"));
     trigger(*w, QStringLiteral("Eintraganlegen1"));
     w->LoadMenuFile(m_menu);
     QCOMPARE(readBytes(m_menu), crlf(menu));
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+// Leaving an edited item with "Speichern" stores it, then shows the item chosen.
+void TestStructureCommands::leavingEditedItemSaves()
+{
+    writeMenu(node("A", "eins") + entry(0, "a") + node("B", "zwei"));
+    auto w = start();
+    clickItem(*w, QStringLiteral("a"));
+    setField(*w, "param", QStringLiteral("-neu"));
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::clickButton(QStringLiteral("Speichern")));
+    QTest::keyClick(tree(*w), Qt::Key_Down);
+    QVERIFY(readBytes(m_menu).contains("0p=-neu\r\n"));
+    QCOMPARE(field(*w, "Name"), QStringLiteral("zwei"));
     QCOMPARE(runner.unexpected(), 0);
 }
 
