@@ -210,6 +210,14 @@ Menu load(const QString &path)
     return read(file, info.exists());
 }
 
+bool matchesFind(QStringView text, const QString &caption, const QString &program,
+                 const QString &params)
+{
+    return caption.contains(text, Qt::CaseInsensitive) ||
+           program.contains(text, Qt::CaseInsensitive) ||
+           params.contains(text, Qt::CaseInsensitive);
+}
+
 QByteArray version(const QString &path)
 {
     struct stat st = {};

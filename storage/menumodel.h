@@ -87,6 +87,11 @@ struct Fields
     bool expand = false;
 };
 
+// Whether a find for text shows an entry with these texts: its caption, program or plain
+// parameters contain text, letter case aside. An empty text shows every entry.
+bool matchesFind(QStringView text, const QString &caption, const QString &program,
+                 const QString &params);
+
 // The item a command wrote (or the one now standing where it deleted), and the file changes.
 struct Result
 {

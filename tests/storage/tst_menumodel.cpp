@@ -257,6 +257,40 @@ private Q_SLOTS:
         QFile::remove(sub);
     }
 
+    // The find works on what the user sees: plain parameters, also where the file stores them
+    // scrambled, and letters of either case, umlauts included.
+    void findMatchesShownTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("caption, other case") << "mAIL" << QStringList{"Mail"};
+        QTest::newRow("program") << "calc.EXE" << QStringList{"Calc"};
+        QTest::newRow("parameters") << "-wor" << QStringList{"Word"};
+        QTest::newRow("scrambled parameters, plain") << "GEHEIM" << QStringList{"Zugang"};
+        QTest::newRow("umlaut") << "ÜBERSICHT" << QStringList{"Zugang"};
+        QTest::newRow("every entry")
+            << "" << QStringList{"Mail", "Word", "Calc", "Putty", "Zugang"};
+        QTest::newRow("none") << "xyz" << QStringList{};
+    }
+
+    void findMatchesShownTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        menu::saveNewEntry(itemOf(menu::load(m_path), QStringLiteral("Technik")),
+                           {QStringLiteral("Zugang"), QStringLiteral("übersicht.exe"),
+                            QStringLiteral("geheim"), true, false, false});
+        QVERIFY(!readBytes(m_path).contains("geheim"));
+        QStringList matched;
+        for (const menu::Node &node : menu::load(m_path).nodes) {
+            for (const menu::Entry &e : node.entries) {
+                if (menu::matchesFind(text, e.caption, e.program, e.params))
+                    matched << e.caption;
+            }
+        }
+        QCOMPARE(matched, found);
+    }
+
     // Another program's write between the reading and the writing: the command runs again on
     // the file as it then stands and keeps that change.
     void concurrentChangeIsKept()
