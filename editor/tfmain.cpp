@@ -64,6 +64,7 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
     ui->Tree->setMinimumWidth(1);
+    ui->Suche->setMinimumWidth(1);
     ui->Panel1->setMinimumWidth(kSplitterSnap);
     // The selection stays visible while the tree has no focus.
     QPalette palette = ui->Tree->palette();
@@ -201,6 +202,7 @@ std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QStr
     m_dlgo->setFileMode(QFileDialog::AnyFile);
     m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
     m_dlgo->setNameFilters(filters);
+    m_dlgo->setDirectory(m_aktPfad.isEmpty() ? QDir::currentPath() : m_aktPfad);
     m_dlgo->setDefaultSuffix(suffix);
     if (auto *fileName = m_dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         fileName->clear();
@@ -370,7 +372,9 @@ void Tfmain::btdeleteClick()
 void Tfmain::showMovePending(bool pending)
 {
     ui->btmove->setIcon(m_imageList1.at(pending ? MovePending : Move));
+    m_showingMove = true;
     ui->btmove->setChecked(pending);
+    m_showingMove = false;
 }
 
 void Tfmain::btmoveClick()

@@ -99,6 +99,13 @@ private:
     void currentItemChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void markEdited();
 
+    // The find above the tree (tfmainload.cpp): the tree shows only the entries it finds.
+    void openFind();
+    void filterTree();
+    // Return in the find: on to the tree, at the first entry found unless the current one is.
+    void leaveFind();
+    void closeFind();
+
     // Building the window (tfmainsetup.cpp).
     void setUpImages();
     void setUpToolBar();
@@ -163,4 +170,7 @@ private:
     std::optional<menu::ItemRef> m_shownRef; // and its item as the file held it then
     bool m_entryPrepared = false;            // the panel holds a new entry of the shown node
     std::optional<PendingMove> m_move;
+    // To tell a toggle of the move button by assistive technology from a click.
+    quint64 m_moveTriggers = 0;
+    bool m_showingMove = false;
 };

@@ -159,6 +159,66 @@ void Tfmain::fillTree()
     ui->Tree->addTopLevelItems(release(nodes));
     ui->Tree->expandAll();
     ui->Tree->setUpdatesEnabled(true);
+    if (!ui->Suche->text().isEmpty())
+        filterTree();
+}
+
+void Tfmain::openFind()
+{
+    ui->Suche->show();
+    ui->Suche->setFocus(Qt::ShortcutFocusReason);
+    ui->Suche->selectAll();
+}
+
+void Tfmain::filterTree()
+{
+    // Only what changes is touched: each hide or show makes the tree lay itself out anew.
+    const QString text = ui->Suche->text();
+    ui->Tree->setUpdatesEnabled(false);
+    for (int n = 0; n < ui->Tree->topLevelItemCount(); ++n) {
+        QTreeWidgetItem *node = ui->Tree->topLevelItem(n);
+        bool found = false;
+        for (int e = 0; e < node->childCount(); ++e) {
+            QTreeWidgetItem *entry = node->child(e);
+            const Tdaten &daten = static_cast<const TreeItem *>(entry)->daten();
+            const bool hit = menu::matchesFind(text, daten.caption, daten.path, daten.parameters);
+            if (entry->isHidden() == hit)
+                entry->setHidden(!hit);
+            found = found || hit;
+        }
+        const bool show =
+            found || text.isEmpty() || node->text(0).contains(text, Qt::CaseInsensitive);
+        if (node->isHidden() == show)
+            node->setHidden(!show);
+        if (found && !text.isEmpty() && !node->isExpanded())
+            node->setExpanded(true);
+    }
+    ui->Tree->setUpdatesEnabled(true);
+    if (QTreeWidgetItem *current = ui->Tree->currentItem(); current && !current->isHidden())
+        ui->Tree->scrollToItem(current);
+}
+
+void Tfmain::leaveFind()
+{
+    QTreeWidgetItem *current = ui->Tree->currentItem();
+    if (!current || current->isHidden()) {
+        for (QTreeWidgetItemIterator it(ui->Tree, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+            if ((*it)->parent() || ui->Suche->text().isEmpty()) {
+                ui->Tree->setCurrentItem(*it);
+                break;
+            }
+        }
+    }
+    ui->Tree->setFocus(Qt::OtherFocusReason);
+}
+
+void Tfmain::closeFind()
+{
+    ui->Suche->clear();
+    ui->Suche->hide();
+    ui->Tree->setFocus(Qt::OtherFocusReason);
+    if (QTreeWidgetItem *current = ui->Tree->currentItem())
+        ui->Tree->scrollToItem(current);
 }
 
 bool Tfmain::selectItem(const Selection &select)

@@ -9,16 +9,70 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "messages.h"
+#include "treeitem.h"
 #include "undohistory.h"
 
 namespace {
 
 constexpr int kWideButton = 86;
+
+// Keeps the panel's arrangement at the window's first size and gives the width the window gains
+// beyond it to the fields: the long fields grow, and what stands right of them moves along. The
+// panel never grows wider than its room; narrower than its first size, it scrolls.
+class PanelStretch : public QObject
+{
+public:
+    PanelStretch(QWidget *window, QScrollArea *area, QWidget *panel,
+                 std::initializer_list<QWidget *> growing, std::initializer_list<QWidget *> moving)
+        : QObject(panel), m_window(window), m_area(area), m_panel(panel),
+          m_firstWidth(panel->minimumWidth()), m_firstWindowWidth(window->width())
+    {
+        for (QWidget *widget : growing)
+            m_growing.emplace_back(widget, widget->width());
+        for (QWidget *widget : moving)
+            m_moving.emplace_back(widget, widget->x());
+        for (QObject *watched :
+             {static_cast<QObject *>(window), static_cast<QObject *>(area->viewport()),
+              static_cast<QObject *>(panel)})
+            watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Resize)
+            return false;
+        if (watched == m_panel) {
+            const int extra = m_panel->width() - m_firstWidth;
+            for (const auto &[widget, width] : m_growing)
+                widget->resize(width + extra, widget->height());
+            for (const auto &[widget, x] : m_moving)
+                widget->move(x + extra, widget->y());
+            return false;
+        }
+        const int wanted = m_firstWidth + qMax(0, m_window->width() - m_firstWindowWidth);
+        const int width = qMax(m_firstWidth, qMin(wanted, m_area->viewport()->width()));
+        if (m_panel->maximumWidth() != width)
+            m_panel->setFixedWidth(width);
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QScrollArea *m_area;
+    QWidget *m_panel;
+    int m_firstWidth;
+    int m_firstWindowWidth;
+    std::vector<std::pair<QWidget *, int>> m_growing;
+    std::vector<std::pair<QWidget *, int>> m_moving;
+};
 
 } // namespace
 
@@ -31,6 +85,7 @@ void Tfmain::fitPanelToFont()
     for (QLabel *label : labels)
         labelWidth = qMax(labelWidth, label->sizeHint().width());
     const int shift = qMax(0, ui->Label5->x() + labelWidth + 4 - ui->Name->x());
+    const QSize first = ui->ed->minimumSize();
     for (QWidget *child : ui->ed->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (std::find(labels.begin(), labels.end(), child) != labels.end())
             child->resize(labelWidth, child->height());
@@ -39,7 +94,10 @@ void Tfmain::fitPanelToFont()
     }
     for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
         box->resize(qMax(box->width(), box->sizeHint().width()), box->height());
-    ui->ed->setFixedSize(ui->ed->width() + shift, ui->ed->height());
+    // Narrower than this, the panel scrolls; wider, its fields stretch.
+    ui->ed->setFixedSize(first.width() + shift, first.height());
+    new PanelStretch(this, ui->Panel1, ui->ed, {ui->Name, ui->pfad, ui->param},
+                     {ui->section, ui->id, ui->btProgramm, ui->btTSC});
 }
 
 void Tfmain::setUpImages()
@@ -139,7 +197,9 @@ void Tfmain::setUpToolBar()
             previous = widget;
         }
     }
-    setTabOrder(previous, ui->Name);
+    setTabOrder(previous, ui->Suche);
+    setTabOrder(ui->Suche, ui->Tree);
+    setTabOrder(ui->Tree, ui->Name);
 }
 
 void Tfmain::setUpStatusBar()
@@ -183,6 +243,17 @@ void Tfmain::wireCommands()
         {ui->ToolButton4, &Tfmain::ToolButton4Click}};
     for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, guardedCommand(handler));
+    // Assistive technology toggles the checkable move button without clicking it, which
+    // checks the action but does not trigger it: the command runs as after a click.
+    connect(ui->btmove, &QAction::triggered, this, [this] { ++m_moveTriggers; });
+    connect(ui->btmove, &QAction::toggled, this, [this] {
+        if (m_showingMove)
+            return;
+        QTimer::singleShot(0, this, [this, triggers = m_moveTriggers] {
+            if (triggers == m_moveTriggers)
+                ui->btmove->trigger();
+        });
+    });
 
     connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
     connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
@@ -194,6 +265,13 @@ void Tfmain::wireCommands()
             });
     for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
         connect(edit, &QLineEdit::textChanged, this, &Tfmain::markEdited);
+    // Long texts show in full as a tooltip.
+    for (QLineEdit *edit : {ui->Name, ui->param})
+        connect(edit, &QLineEdit::textChanged, edit, &QLineEdit::setToolTip);
+    ui->Tree->setItemDelegate(new CaptionTips(ui->Tree));
+    connect(ui->Suchen1, &QAction::triggered, this, &Tfmain::openFind);
+    connect(ui->Suche, &QLineEdit::textChanged, this, &Tfmain::filterTree);
+    connect(ui->Suche, &QLineEdit::returnPressed, this, &Tfmain::leaveFind);
     for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
         connect(box, &QCheckBox::toggled, this, &Tfmain::markEdited);
     connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));
@@ -211,11 +289,14 @@ void Tfmain::wireCommands()
     connect(new QShortcut(Qt::Key_F2, this), &QShortcut::activated, ui->Name,
             [this] { ui->Name->setFocus(Qt::ShortcutFocusReason); });
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, [this] {
-        if (!m_move)
-            return;
-        m_move.reset();
-        showMovePending(false);
-        m_statusNote->clear();
+        // Esc closes the find it was typed into, else ends a pending move, else closes the find.
+        if (m_move && !ui->Suche->hasFocus()) {
+            m_move.reset();
+            showMovePending(false);
+            m_statusNote->clear();
+        } else if (ui->Suche->isVisible()) {
+            closeFind();
+        }
     });
 }
 

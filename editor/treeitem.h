@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QStyledItemDelegate>
 #include <QTreeWidgetItem>
 
 #include "tdaten.h"
@@ -16,6 +17,27 @@ public:
 
     const Tdaten &daten() const { return m_daten; }
 
+    // The caption is its own tooltip; kept here, it costs the tree nothing per item.
+    QVariant data(int column, int role) const override
+    {
+        if (role == Qt::ToolTipRole && column == 0)
+            return m_daten.caption;
+        return QTreeWidgetItem::data(column, role);
+    }
+
 private:
     Tdaten m_daten;
+};
+
+// Shows an item's tooltip only where the tree cuts its caption off.
+class CaptionTips : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+    // Whether the item's caption shows in full in the view.
+    static bool fits(const QAbstractItemView *view, const QStyleOptionViewItem &option,
+                     const QModelIndex &index);
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -618,6 +619,7 @@ void TestTfmain::programChooserAndOpenShareDialog()
         QStringList filters;
         QString suffix;
         QString fileName;
+        QString folder;
     };
     std::vector<Seen> seen;
     auto inspectAndChoose = [&seen](const QString &path) {
@@ -625,7 +627,8 @@ void TestTfmain::programChooserAndOpenShareDialog()
             auto *chooser = qobject_cast<QFileDialog *>(&dialog);
             const auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
             seen.push_back({chooser->nameFilters(), chooser->defaultSuffix(),
-                            name ? name->text() : QStringLiteral("?")});
+                            name ? name->text() : QStringLiteral("?"),
+                            chooser->directory().absolutePath()});
             return ScriptedRunner::chooseFile(path)(dialog);
         };
     };
@@ -645,11 +648,14 @@ void TestTfmain::programChooserAndOpenShareDialog()
     QCOMPARE(seen[0].filters, (QStringList{"Programme (*.exe)", "Alle Dateien (*)"}));
     QCOMPARE(seen[0].suffix, QString());
     QCOMPARE(seen[0].fileName, QString());
+    // Both choosers start in the menu file's folder.
+    QCOMPARE(seen[0].folder, QFileInfo(m_menu).absolutePath());
 
     auto *dlgo = w->findChild<QFileDialog *>(QStringLiteral("dlgo"));
     QCOMPARE(dlgo->nameFilters(), (QStringList{"Tarvik-Dateien (*.ini)", "Alle Dateien (*)"}));
     QCOMPARE(dlgo->defaultSuffix(), QStringLiteral("ini"));
     QCOMPARE(dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(), QString());
+    QCOMPARE(dlgo->directory().absolutePath(), QFileInfo(m_menu).absolutePath());
 }
 
 void TestTfmain::sublistSwitch()

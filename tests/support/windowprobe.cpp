@@ -55,9 +55,13 @@ QStringList treeTexts(const QWidget &window)
     const QTreeWidget *t = tree(window);
     for (int i = 0; i < t->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *node = t->topLevelItem(i);
+        if (node->isHidden())
+            continue;
         texts << node->text(0);
-        for (int j = 0; j < node->childCount(); ++j)
-            texts << QStringLiteral("  ") + node->child(j)->text(0);
+        for (int j = 0; j < node->childCount(); ++j) {
+            if (!node->child(j)->isHidden())
+                texts << QStringLiteral("  ") + node->child(j)->text(0);
+        }
     }
     return texts;
 }

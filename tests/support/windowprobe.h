@@ -33,7 +33,8 @@ bool shown(const QWidget *widget);
 void trigger(QWidget &window, const QString &action);
 
 QTreeWidget *tree(const QWidget &window);
-// Nodes as they stand, entries indented by two blanks, in the tree's order.
+// Nodes as they stand, entries indented by two blanks, in the tree's order; what the find hides
+// is left out.
 QStringList treeTexts(const QWidget &window);
 // The one item with this caption, or none when it is missing or not unique.
 QTreeWidgetItem *item(const QWidget &window, const QString &caption);

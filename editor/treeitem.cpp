@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#include "treeitem.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+bool CaptionTips::fits(const QAbstractItemView *view, const QStyleOptionViewItem &option,
+                       const QModelIndex &index)
+{
+    const auto *delegate = qobject_cast<const QStyledItemDelegate *>(view->itemDelegate());
+    const int needed = delegate ? delegate->sizeHint(option, index).width() : 0;
+    const QRect rect = option.rect.intersected(view->viewport()->rect());
+    return needed <= rect.width();
+}
+
+bool CaptionTips::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                            const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid() && fits(view, option, index)) {
+        QToolTip::hideText();
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
