@@ -93,7 +93,7 @@ private Q_SLOTS:
     void saveScrambles_data();
     void saveScrambles();
     void saveNodeWithoutName();
-    void pfadTooltipFollowsText();
+    void fieldTooltipsShowFullText();
 
     void commandsOnEmptyPanel_data();
     void commandsOnEmptyPanel();
@@ -455,15 +455,21 @@ void TestTfmain::saveNodeWithoutName()
     QCOMPARE(treeTexts(*w).first(), QStringLiteral("(Unbenannt)"));
 }
 
-void TestTfmain::pfadTooltipFollowsText()
+void TestTfmain::fieldTooltipsShowFullText()
 {
+    // Long texts are cut off in their fields; the tooltip shows them in full.
     makeProgramDir();
     auto w = start();
-    auto *pfad = w->findChild<QLineEdit *>(QStringLiteral("pfad"));
     clickItem(*w, QStringLiteral("Post"));
-    QCOMPARE(pfad->toolTip(), QStringLiteral("mail.exe"));
-    pfad->setText(QStringLiteral("C:\\x.exe"));
-    QCOMPARE(pfad->toolTip(), QStringLiteral("C:\\x.exe"));
+    const std::pair<const char *, QString> shown[] = {
+        {"Name", "Post"}, {"pfad", "mail.exe"}, {"param", "-p"}};
+    for (const auto &[name, text] : shown) {
+        auto *edit = w->findChild<QLineEdit *>(QLatin1String(name));
+        QCOMPARE(edit->toolTip(), text);
+        const QString longText = QStringLiteral("C:\\") + QString(300, QLatin1Char('x'));
+        edit->setText(longText);
+        QCOMPARE(edit->toolTip(), longText);
+    }
 }
 
 void TestTfmain::commandsOnEmptyPanel_data()

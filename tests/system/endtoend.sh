@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Starts the built program under Xvfb on a copy of the sample menu, checks that its window comes
 # up with the menu file in the caption and without an error box, keeps a screenshot, ends the
-# program with Alt+F4 and checks that the menu files were not touched.
+# program with Alt+F4 and checks that the menu files were not touched. Then once more at twice
+# the scale: the window must lie on the screen; a find is typed and pictured.
 # Usage: endtoend.sh <program> <sample menu folder> <scratch dir>
 set -euo pipefail
 program=$1 samples=$2 work=$3
@@ -51,13 +52,25 @@ xvfb=$!
 within 200 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n 1 "$work/display")
 
-XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb "$program" "$menu" >"$work/program.log" 2>&1 &
-app=$!
-
+start() {
+    XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb "$program" "$menu" >>"$work/program.log" 2>&1 &
+    app=$!
+    within 300 main_window_shown || fail "no main window within 30 s"
+    win=$(main_window)
+}
 main_window() { xdotool search --onlyvisible --name "^$title \\(" 2>/dev/null | head -n 1; }
 main_window_shown() { [[ -n $(main_window) ]]; }
-within 300 main_window_shown || fail "no main window within 30 s"
-win=$(main_window)
+quit() {
+    xdotool windowfocus --sync "$win"
+    xdotool key --clearmodifiers alt+F4
+    within 100 bash -c "! kill -0 $app 2>/dev/null" || fail "Alt+F4 did not end the program"
+    status=0
+    wait "$app" || status=$?
+    app=
+    [[ $status -eq 0 ]] || fail "program ended with status $status"
+}
+
+start
 caption=$(xdotool getwindowname "$win")
 [[ $caption == "$title ($menu)" ]] || fail "caption '$caption', expected '$title ($menu)'"
 # An error box carries the bare title as its caption.
@@ -67,14 +80,22 @@ sleep 1 # let the first paint finish before the picture is taken
 import -window root "$work/screen.png" || fail "no screenshot"
 import -window "$win" "$work/main-window.png" || fail "no screenshot of the window"
 echo "screenshots: $work/screen.png $work/main-window.png"
+quit
 
+export QT_SCALE_FACTOR=2
+start
+eval "$(xdotool getwindowgeometry --shell "$win")"
+((X >= 0 && Y >= 0 && X + WIDTH <= 1280 && Y + HEIGHT <= 1024)) ||
+    fail "at scale 2 the window lies at ${X},${Y} size ${WIDTH}x${HEIGHT}, off the 1280x1024 screen"
 xdotool windowfocus --sync "$win"
-xdotool key --clearmodifiers alt+F4
-within 100 bash -c "! kill -0 $app 2>/dev/null" || fail "Alt+F4 did not end the program"
-status=0
-wait "$app" || status=$?
-app=
-[[ $status -eq 0 ]] || fail "program ended with status $status"
+xdotool keydown ctrl key f keyup ctrl
+sleep 0.3
+xdotool type --delay 50 "rech"
+sleep 1
+import -window root "$work/screen-scale2-find.png" || fail "no screenshot"
+echo "screenshot: $work/screen-scale2-find.png"
+quit
+unset QT_SCALE_FACTOR
 
 # Pictures the SVG renderer could not read, or other warnings of the toolkit.
 if grep -E 'qt\.svg|QSvg|Could not|Cannot' "$work/program.log"; then
