@@ -8,6 +8,7 @@
 
 #include "konstanten.h"
 #include "messages.h"
+#include "screenfit.h"
 #include "tinifile.h"
 
 namespace {
@@ -68,6 +69,13 @@ TFallgemein::TFallgemein(const QString &menuFile, QWidget *owner)
 }
 
 TFallgemein::~TFallgemein() = default;
+
+void TFallgemein::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        screenfit::fitDialog(this);
+    QDialog::setVisible(visible);
+}
 
 void TFallgemein::FormCreate()
 {
