@@ -64,6 +64,8 @@ TFallgemein::TFallgemein(const QString &menuFile, QWidget *owner)
 
     messages::guarded(owner, [this] { FormCreate(); });
     setTabOrderOfControls();
+    // The buttons come first in the tab order, but the dialog opens for its first field.
+    ui->edTitel->setFocus();
     connect(ui->Schriftgroesse, &QSpinBox::valueChanged, this,
             [this] { m_fontSizeChanged = true; });
 }

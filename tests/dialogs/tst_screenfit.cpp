@@ -110,6 +110,7 @@ void TestScreenFit::fitDialogSize()
     QCOMPARE(fit.size, fitted);
 }
 
+// Each dialog opens within its screen, with the focus in its first control.
 void TestScreenFit::dialogOpensFitted_data()
 {
     QTest::addColumn<QString>("dialog");
@@ -143,6 +144,7 @@ void TestScreenFit::dialogOpensFitted()
 
     shown->show();
     QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), first);
     QVERIFY(on->availableGeometry().contains(shown->frameGeometry()));
     QCOMPARE(bool(shown->findChild<QScrollArea *>()), scrolls);
     QCOMPARE(shown->size() == size, sizeKept);
