@@ -11,6 +11,7 @@
 
 #include "exception.h"
 #include "messages.h"
+#include "screenfit.h"
 
 MenuCheckDialog::MenuCheckDialog(QWidget *parent)
     : QDialog(parent), m_list(new QTreeWidget(this)), m_stored(new QPlainTextEdit(this)),
@@ -51,6 +52,13 @@ MenuCheckDialog::MenuCheckDialog(QWidget *parent)
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         choose(item ? m_list->indexOfTopLevelItem(item) : -1);
     });
+}
+
+void MenuCheckDialog::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        screenfit::fitDialog(this);
+    QDialog::setVisible(visible);
 }
 
 void MenuCheckDialog::setFile(const QString &path)

@@ -39,6 +39,9 @@ public:
     // The status bar's note after loading a file with findings; empty when there are none.
     static QString statusText(size_t findings);
 
+    // Fits the dialog to its screen before it first shows.
+    void setVisible(bool visible) override;
+
 signals:
     // index: the entry, or menu::kNodeIndex for the node.
     void showItem(const QString &file, const QString &letter, int index);

@@ -8,6 +8,7 @@
 
 #include "konstanten.h"
 #include "messages.h"
+#include "screenfit.h"
 #include "tinifile.h"
 
 namespace {
@@ -63,11 +64,20 @@ TFallgemein::TFallgemein(const QString &menuFile, QWidget *owner)
 
     messages::guarded(owner, [this] { FormCreate(); });
     setTabOrderOfControls();
+    // The buttons come first in the tab order, but the dialog opens for its first field.
+    ui->edTitel->setFocus();
     connect(ui->Schriftgroesse, &QSpinBox::valueChanged, this,
             [this] { m_fontSizeChanged = true; });
 }
 
 TFallgemein::~TFallgemein() = default;
+
+void TFallgemein::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        screenfit::fitDialog(this);
+    QDialog::setVisible(visible);
+}
 
 void TFallgemein::FormCreate()
 {

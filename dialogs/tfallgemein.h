@@ -27,6 +27,9 @@ public:
     // nothing.
     const transaction::Changes &changes() const { return m_changes; }
 
+    // Fits the dialog to its screen before it first shows.
+    void setVisible(bool visible) override;
+
 private:
     void FormCreate();
     void Button1Click();

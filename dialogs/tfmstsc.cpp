@@ -8,6 +8,7 @@
 
 #include "messages.h"
 #include "remotedesktopsettings.h"
+#include "screenfit.h"
 
 namespace {
 
@@ -35,6 +36,13 @@ Tfmstsc::Tfmstsc(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::fmsts
 }
 
 Tfmstsc::~Tfmstsc() = default;
+
+void Tfmstsc::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        screenfit::fitDialog(this);
+    QDialog::setVisible(visible);
+}
 
 void Tfmstsc::FormCreate()
 {

@@ -36,6 +36,9 @@ public:
     // to correct a value; a second failure with the same values closes it all the same.
     void done(int result) override;
 
+    // Fits the dialog to its screen before it first shows.
+    void setVisible(bool visible) override;
+
 private:
     void FormCreate();
     void connectbuttonClick();

@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: MIT
+#include <QApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <memory>
+
+#include "menucheckdialog.h"
+#include "screenfit.h"
+#include "testfiles.h"
+#include "tfallgemein.h"
+#include "tfmstsc.h"
+#include "windowprobe.h"
+
+namespace {
+
+// A screen of 1280 x 1024, and beside it the same at scale factor 2.
+const QByteArray kScreens = R"({"screens": [
+    {"name": "normal", "x": 0, "y": 0, "width": 1280, "height": 1024},
+    {"name": "scaled", "x": 1280, "y": 0, "width": 640, "height": 512}]})";
+
+std::unique_ptr<QDialog> makeDialog(const QString &name, QWidget *owner)
+{
+    const QString menu = testfiles::dataDir() + QStringLiteral("/menu-hidden.ini");
+    if (name == QLatin1String("TFallgemein"))
+        return std::make_unique<TFallgemein>(menu, owner);
+    if (name == QLatin1String("Tfmstsc"))
+        return std::make_unique<Tfmstsc>(owner);
+    auto check = std::make_unique<MenuCheckDialog>(owner);
+    check->setFile(menu);
+    return check;
+}
+
+} // namespace
+
+class TestScreenFit : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fitFrame_data();
+    void fitFrame();
+    void fitDialogSize_data();
+    void fitDialogSize();
+    void dialogOpensFitted_data();
+    void dialogOpensFitted();
+    void windowFitted_data();
+    void windowFitted();
+};
+
+void TestScreenFit::fitFrame_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<bool>("placed");
+    QTest::addColumn<QRect>("fitted");
+    const QRect scaled(0, 0, 640, 512);
+    QTest::newRow("fits") << QRect(100, 50, 400, 300) << QSize() << scaled << true
+                          << QRect(100, 50, 400, 300);
+    QTest::newRow("not placed yet")
+        << QRect(0, 0, 400, 300) << QSize() << scaled << false << QRect(120, 106, 400, 300);
+    QTest::newRow("larger") << QRect(0, 0, 958, 600) << QSize() << scaled << true << scaled;
+    QTest::newRow("beyond right and bottom")
+        << QRect(500, 400, 300, 200) << QSize() << scaled << true << QRect(340, 312, 300, 200);
+    QTest::newRow("beside a panel on a second screen")
+        << QRect(100, 0, 300, 200) << QSize() << QRect(1280, 30, 640, 482) << true
+        << QRect(1280, 30, 300, 200);
+    QTest::newRow("minimum larger than the screen")
+        << QRect(100, 100, 958, 600) << QSize(700, 520) << scaled << true << QRect(0, 0, 700, 520);
+}
+
+void TestScreenFit::fitFrame()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, available);
+    QFETCH(bool, placed);
+    QFETCH(QRect, fitted);
+    QCOMPARE(screenfit::fitFrame(frame, minimum.expandedTo({0, 0}), available, placed), fitted);
+}
+
+void TestScreenFit::fitDialogSize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<bool>("scrolls");
+    QTest::addColumn<QSize>("fitted");
+    // Room: 640 x 512 less the assumed frame; scroll bars 16 wide.
+    QTest::newRow("fits") << QSize(395, 225) << QSize(395, 225) << false << QSize(395, 225);
+    QTest::newRow("smaller will do")
+        << QSize(760, 480) << QSize(200, 150) << false << QSize(630, 472);
+    QTest::newRow("too tall") << QSize(467, 625) << QSize(467, 625) << true << QSize(483, 472);
+    QTest::newRow("too wide") << QSize(900, 300) << QSize(900, 300) << true << QSize(630, 316);
+    QTest::newRow("too tall, then too wide for the bar")
+        << QSize(620, 625) << QSize(620, 625) << true << QSize(630, 472);
+}
+
+void TestScreenFit::fitDialogSize()
+{
+    QFETCH(QSize, size);
+    QFETCH(QSize, minimum);
+    QFETCH(bool, scrolls);
+    QFETCH(QSize, fitted);
+    const QSize room = QSize(640, 512).shrunkBy(screenfit::kAssumedFrame);
+    const screenfit::DialogFit fit = screenfit::fitDialogSize(size, minimum, room, 16);
+    QCOMPARE(fit.scrolls, scrolls);
+    QCOMPARE(fit.size, fitted);
+}
+
+// Each dialog opens within its screen, with the focus in its first control.
+void TestScreenFit::dialogOpensFitted_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<bool>("scrolls");
+    QTest::addColumn<bool>("sizeKept");
+    QTest::newRow("settings") << "TFallgemein" << 0 << "edTitel" << false << true;
+    QTest::newRow("settings scaled") << "TFallgemein" << 1 << "edTitel" << true << false;
+    QTest::newRow("remote desktop") << "Tfmstsc" << 0 << "Host" << false << true;
+    QTest::newRow("remote desktop scaled") << "Tfmstsc" << 1 << "Host" << false << true;
+    QTest::newRow("menu check") << "MenuCheckDialog" << 0 << "findings" << false << true;
+    QTest::newRow("menu check scaled") << "MenuCheckDialog" << 1 << "findings" << false << false;
+}
+
+void TestScreenFit::dialogOpensFitted()
+{
+    QFETCH(QString, dialog);
+    QFETCH(int, screen);
+    QFETCH(QString, first);
+    QFETCH(bool, scrolls);
+    QFETCH(bool, sizeKept);
+    QScreen *on = QGuiApplication::screens().at(screen);
+    QWidget owner;
+    owner.setScreen(on);
+    owner.setGeometry(QRect(on->geometry().topLeft() + QPoint(20, 40), QSize(300, 200)));
+    owner.show();
+    const std::unique_ptr<QDialog> shown = makeDialog(dialog, &owner);
+    const QStringList tabOrder = windowprobe::tabOrder(*shown, qPrintable(first), 30);
+    const QSize size = shown->testAttribute(Qt::WA_Resized) ? shown->size() : shown->sizeHint();
+
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+    QCOMPARE(QApplication::focusWidget()->objectName(), first);
+    QVERIFY(on->availableGeometry().contains(shown->frameGeometry()));
+    QCOMPARE(bool(shown->findChild<QScrollArea *>()), scrolls);
+    QCOMPARE(shown->size() == size, sizeKept);
+    QCOMPARE(windowprobe::tabOrder(*shown, qPrintable(first), 30), tabOrder);
+}
+
+void TestScreenFit::windowFitted_data()
+{
+    QTest::addColumn<int>("screen");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("normal") << 0 << QSize(958, 467);
+    QTest::newRow("scaled") << 1 << QSize(630, 467);
+}
+
+void TestScreenFit::windowFitted()
+{
+    QFETCH(int, screen);
+    QFETCH(QSize, size);
+    QScreen *on = QGuiApplication::screens().at(screen);
+    QWidget window;
+    window.setScreen(on);
+    window.resize(958, 467);
+    screenfit::fitWindow(&window);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(on->availableGeometry().contains(window.frameGeometry()));
+    QCOMPARE(window.size(), size);
+}
+
+int main(int argc, char **argv)
+{
+    QTemporaryFile screens;
+    if (!screens.open() || screens.write(kScreens) != kScreens.size() || !screens.flush())
+        qFatal("cannot write the screens' description");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestScreenFit test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_screenfit.moc"
