@@ -12,7 +12,6 @@
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -22,6 +21,7 @@
 #include "menulayout.h"
 #include "messages.h"
 #include "modalrunner.h"
+#include "screenfit.h"
 #include "tfallgemein.h"
 #include "tfmstsc.h"
 #include "treeitem.h"
@@ -87,8 +87,8 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
             [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
 
     wireCommands();
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Made for a screen of 1024 x 768 at scale 1: bounded to the screen it opens on.
+    screenfit::fitWindow(this);
 
     // An error while the menu loads is shown, and the window opens all the same.
     messages::guarded(this, [&] { FormCreate(arguments, programDir); });
