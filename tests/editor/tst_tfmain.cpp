@@ -716,6 +716,7 @@ void TestTfmain::shortcuts_data()
     QTest::newRow("duplicate") << "ToolButton7" << QKeySequence(Qt::CTRL | Qt::Key_D);
     QTest::newRow("undo") << "Rueckgaengig1" << QKeySequence(QKeySequence::Undo);
     QTest::newRow("redo") << "Wiederholen1" << QKeySequence(Qt::CTRL | Qt::Key_Y);
+    QTest::newRow("find") << "Suchen1" << QKeySequence(QKeySequence::Find);
 }
 void TestTfmain::shortcuts()
 {
@@ -723,7 +724,12 @@ void TestTfmain::shortcuts()
     QFETCH(QKeySequence, keys);
     makeProgramDir(crlf({"[A]", "Root=a"}));
     auto w = start();
-    QCOMPARE(w->findChild<QAction *>(action)->shortcut(), keys);
+    auto *found = w->findChild<QAction *>(action);
+    QCOMPARE(found->shortcut(), keys);
+    // A menu shows it beside the command.
+    const QList<QObject *> users = found->associatedObjects();
+    QVERIFY(std::any_of(users.begin(), users.end(),
+                        [](QObject *user) { return qobject_cast<QMenu *>(user); }));
 }
 
 // Esc ends a pending move: its button comes up and the status text goes.
