@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "screenfit.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QLayout>
 #include <QScreen>
@@ -53,6 +54,11 @@ void moveIntoScrollArea(QDialog *dialog, QLayout *layout)
     outer->addWidget(area);
     if (focus && focus != dialog)
         focus->setFocus();
+    // The scroll area follows the focus only on Tab; arrow keys and mnemonics move it too.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget *, QWidget *now) {
+        if (now && area->widget()->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
 }
 
 } // namespace

@@ -110,20 +110,28 @@ void TestScreenFit::fitDialogSize()
     QCOMPARE(fit.size, fitted);
 }
 
-// Each dialog opens within its screen, with the focus in its first control.
+// Each dialog opens within its screen, with the focus in its first control; the control in focus
+// is in view.
 void TestScreenFit::dialogOpensFitted_data()
 {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<int>("screen");
     QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("last");
     QTest::addColumn<bool>("scrolls");
     QTest::addColumn<bool>("sizeKept");
-    QTest::newRow("settings") << "TFallgemein" << 0 << "edTitel" << false << true;
-    QTest::newRow("settings scaled") << "TFallgemein" << 1 << "edTitel" << true << false;
-    QTest::newRow("remote desktop") << "Tfmstsc" << 0 << "Host" << false << true;
-    QTest::newRow("remote desktop scaled") << "Tfmstsc" << 1 << "Host" << false << true;
-    QTest::newRow("menu check") << "MenuCheckDialog" << 0 << "findings" << false << true;
-    QTest::newRow("menu check scaled") << "MenuCheckDialog" << 1 << "findings" << false << false;
+    QTest::newRow("settings") << "TFallgemein" << 0 << "edTitel"
+                              << "UpdateBeides" << false << true;
+    QTest::newRow("settings scaled") << "TFallgemein" << 1 << "edTitel"
+                                     << "UpdateBeides" << true << false;
+    QTest::newRow("remote desktop") << "Tfmstsc" << 0 << "Host"
+                                    << "RDPstandard" << false << true;
+    QTest::newRow("remote desktop scaled") << "Tfmstsc" << 1 << "Host"
+                                           << "RDPstandard" << false << true;
+    QTest::newRow("menu check") << "MenuCheckDialog" << 0 << "findings"
+                                << "repair" << false << true;
+    QTest::newRow("menu check scaled") << "MenuCheckDialog" << 1 << "findings"
+                                       << "repair" << false << false;
 }
 
 void TestScreenFit::dialogOpensFitted()
@@ -131,6 +139,7 @@ void TestScreenFit::dialogOpensFitted()
     QFETCH(QString, dialog);
     QFETCH(int, screen);
     QFETCH(QString, first);
+    QFETCH(QString, last);
     QFETCH(bool, scrolls);
     QFETCH(bool, sizeKept);
     QScreen *on = QGuiApplication::screens().at(screen);
@@ -149,6 +158,9 @@ void TestScreenFit::dialogOpensFitted()
     QCOMPARE(bool(shown->findChild<QScrollArea *>()), scrolls);
     QCOMPARE(shown->size() == size, sizeKept);
     QCOMPARE(windowprobe::tabOrder(*shown, qPrintable(first), 30), tabOrder);
+    auto *focused = windowprobe::control<QWidget>(*shown, qPrintable(last));
+    focused->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(focused->visibleRegion().boundingRect(), focused->rect());
 }
 
 void TestScreenFit::windowFitted_data()
