@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTemporaryFile>
@@ -111,7 +112,7 @@ void TestScreenFit::fitDialogSize()
 }
 
 // Each dialog opens within its screen, with the focus in its first control; the control in focus
-// is in view.
+// and the buttons are in view.
 void TestScreenFit::dialogOpensFitted_data()
 {
     QTest::addColumn<QString>("dialog");
@@ -161,6 +162,8 @@ void TestScreenFit::dialogOpensFitted()
     auto *focused = windowprobe::control<QWidget>(*shown, qPrintable(last));
     focused->setFocus(Qt::OtherFocusReason);
     QCOMPARE(focused->visibleRegion().boundingRect(), focused->rect());
+    for (const QPushButton *button : shown->findChildren<QPushButton *>())
+        QCOMPARE(button->visibleRegion().boundingRect(), button->rect());
 }
 
 void TestScreenFit::windowFitted_data()
