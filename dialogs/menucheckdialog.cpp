@@ -35,7 +35,10 @@ MenuCheckDialog::MenuCheckDialog(QWidget *parent)
     m_repair->setObjectName(QStringLiteral("repair"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Schließen"));
+    QPushButton *close = buttons->button(QDialogButtonBox::Close);
+    close->setText(QStringLiteral("&Schließen"));
+    // Else QDialog makes the first button the default, and Enter in the list asked to repair.
+    close->setDefault(true);
     buttons->addButton(m_repair, QDialogButtonBox::ActionRole);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);

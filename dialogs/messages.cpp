@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "messages.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -96,16 +97,26 @@ std::optional<QString> inputText(QWidget *parent, const QString &caption, const 
 std::optional<QString> ChooseFolder(QWidget *parent, const QString &text)
 {
     QFileDialog chooser(parent, text);
+    // Qt's own chooser shows what was typed and selected; only that tells a choice from "OK"
+    // pressed where the chooser opened, which would answer with that folder.
+    chooser.setOption(QFileDialog::DontUseNativeDialog, true);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly, true);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
     chooser.setLabelText(QFileDialog::LookIn, text);
+    const QString start = chooser.directory().absolutePath();
     if (ModalRunner::current().exec(chooser) != QDialog::Accepted)
         return std::nullopt;
-    const QStringList chosen = chooser.selectedFiles();
-    if (chosen.isEmpty() || !QFileInfo(chosen.first()).isDir())
+    const auto *typed = chooser.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    const auto *list = chooser.findChild<QAbstractItemView *>(QStringLiteral("listView"));
+    const bool chosen =
+        (typed && !typed->text().trimmed().isEmpty()) ||
+        (list && list->selectionModel() && list->selectionModel()->hasSelection()) ||
+        chooser.directory().absolutePath() != start;
+    const QStringList folders = chooser.selectedFiles();
+    if (!chosen || folders.isEmpty() || !QFileInfo(folders.first()).isDir())
         return std::nullopt;
-    return QDir::toNativeSeparators(chosen.first());
+    return QDir::toNativeSeparators(folders.first());
 }
 
 void showException(QWidget *parent, const std::exception &error)

@@ -41,7 +41,8 @@ std::optional<QString> inputText(QWidget *parent, const QString &caption, const 
                                  int maxLength);
 
 // Folder chooser showing text, starting with nothing preselected and accepting only folders.
-// The chosen folder's path, or nullopt when cancelled.
+// The chosen folder's path: one selected, typed or gone into. nullopt when cancelled, and when
+// "OK" is pressed in the folder the chooser opened in with nothing selected or typed.
 std::optional<QString> ChooseFolder(QWidget *parent, const QString &text);
 
 // Runs a command as the application's default handler would: an Exception (or any other

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "screenfit.h"
 
+#include <QApplication>
+#include <QBoxLayout>
 #include <QDialog>
 #include <QLayout>
 #include <QScreen>
@@ -31,9 +33,21 @@ int within(int start, int length, int first, int room)
     return qMax(first, qMin(start, first + room - length));
 }
 
-void moveIntoScrollArea(QDialog *dialog, QLayout *layout)
+// scrolled: the whole top-level layout, or a layout directly in it, which the area then takes
+// the place of.
+void moveIntoScrollArea(QDialog *dialog, QLayout *top, QLayout *scrolled)
 {
     QWidget *focus = dialog->focusWidget();
+    auto *box = qobject_cast<QBoxLayout *>(top);
+    const int place = box && scrolled && scrolled != top ? box->indexOf(scrolled) : -1;
+    if (place >= 0) {
+        box->takeAt(place);
+        scrolled->setParent(nullptr);
+        // Around it stay the margins of the layout it came from.
+        scrolled->setContentsMargins(QMargins());
+    } else {
+        scrolled = top;
+    }
     auto *area = new QScrollArea(dialog);
     area->setObjectName(kScrollAreaName);
     area->setFrameShape(QFrame::NoFrame);
@@ -43,16 +57,26 @@ void moveIntoScrollArea(QDialog *dialog, QLayout *layout)
     // into another window would lose its place in the tab order.
     auto *contents = new QWidget(dialog);
     contents->setObjectName(QStringLiteral("screenfitContents"));
-    contents->setLayout(layout);
+    contents->setLayout(scrolled);
     area->setWidget(contents);
     // A layout of fixed size had fixed the dialog's size to its own.
     dialog->setMinimumSize(0, 0);
     dialog->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    auto *outer = new QVBoxLayout(dialog);
-    outer->setContentsMargins(QMargins());
-    outer->addWidget(area);
+    if (place >= 0) {
+        box->insertWidget(place, area);
+        box->setSizeConstraint(QLayout::SetDefaultConstraint);
+    } else {
+        auto *outer = new QVBoxLayout(dialog);
+        outer->setContentsMargins(QMargins());
+        outer->addWidget(area);
+    }
     if (focus && focus != dialog)
         focus->setFocus();
+    // The scroll area follows the focus only on Tab; arrow keys and mnemonics move it too.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget *, QWidget *now) {
+        if (now && area->widget()->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
 }
 
 } // namespace
@@ -108,7 +132,7 @@ void fitWindow(QWidget *window)
     window->move(fitted.topLeft());
 }
 
-bool fitDialog(QDialog *dialog)
+bool fitDialog(QDialog *dialog, QLayout *scrolled)
 {
     if (!dialog || dialog->findChild<QScrollArea *>(kScrollAreaName, Qt::FindDirectChildrenOnly))
         return dialog != nullptr;
@@ -128,7 +152,7 @@ bool fitDialog(QDialog *dialog)
     const DialogFit fit = fitDialogSize(size, minimum, room,
                                         dialog->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     if (fit.scrolls && layout)
-        moveIntoScrollArea(dialog, layout);
+        moveIntoScrollArea(dialog, layout, scrolled);
     else if (fit.size == size)
         return false;
     dialog->resize(fit.size);

@@ -6,6 +6,7 @@
 #include <QSize>
 
 class QDialog;
+class QLayout;
 class QWidget;
 
 // Keeps windows and dialogs within their screen's available area, whatever its size and scale
@@ -41,7 +42,9 @@ void fitWindow(QWidget *window);
 // Makes the dialog fit its screen before it is shown (its parent's screen, where QDialog places
 // it): a dialog too big even at its smallest gets its contents, with their object names, focus
 // and tab order, in a scroll area; one given a size larger than the screen is made smaller; any
-// other is left exactly as it is. Returns whether the contents scroll.
-bool fitDialog(QDialog *dialog);
+// other is left exactly as it is. scrolled: what scrolls, a layout directly in the dialog's
+// top-level box layout, so that what is beside it (the buttons, say) stays in view; by default
+// all of the dialog. Returns whether the contents scroll.
+bool fitDialog(QDialog *dialog, QLayout *scrolled = nullptr);
 
 } // namespace screenfit

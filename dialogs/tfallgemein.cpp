@@ -75,7 +75,7 @@ TFallgemein::~TFallgemein() = default;
 void TFallgemein::setVisible(bool visible)
 {
     if (visible && !isVisible())
-        screenfit::fitDialog(this);
+        screenfit::fitDialog(this, ui->leftColumn);
     QDialog::setVisible(visible);
 }
 

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void repairAsksFirst_data();
     void repairAsksFirst();
     void unreadableFile();
+    void enterClosesWithoutRepair();
 };
 
 void TestMenuCheckDialog::choose_data()
@@ -96,6 +97,18 @@ void TestMenuCheckDialog::unreadableFile()
     QVERIFY(!dialog.findChild<QPushButton *>("repair")->isEnabled());
     QCOMPARE(MenuCheckDialog::statusText(0), QString());
     QCOMPARE(MenuCheckDialog::statusText(2), QStringLiteral("2 Befunde der Menüprüfung"));
+}
+
+void TestMenuCheckDialog::enterClosesWithoutRepair()
+{
+    ScriptedRunner runner; // no answers: a question would be unexpected
+    MenuCheckDialog dialog;
+    dialog.setFile(testfiles::dataDir() + "/menu-hidden.ini");
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(dialog.findChild<QTreeWidget *>("findings"), Qt::Key_Return);
+    QCOMPARE(runner.shown().size(), size_t(0));
+    QVERIFY(!dialog.isVisible());
 }
 
 QTEST_MAIN(TestMenuCheckDialog)

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include <QAbstractItemView>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "exception.h"
@@ -12,6 +17,7 @@ class TestMessages : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void fullStop_data();
     void fullStop();
     void errorBoxShowsExceptionWithFullStop();
@@ -19,7 +25,19 @@ private Q_SLOTS:
     void confirmAnswers();
     void inputBoxLimitsLength();
     void inputBoxCancelled();
+    void chooseFolder_data();
+    void chooseFolder();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void TestMessages::initTestCase()
+{
+    // The folder chooser opens in the working folder.
+    QVERIFY(QDir(m_dir.path()).mkpath("Ordner") && QDir(m_dir.path()).mkpath("Zweiter"));
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
 
 void TestMessages::fullStop_data()
 {
@@ -118,6 +136,49 @@ void TestMessages::inputBoxCancelled()
     ScriptedRunner runner;
     runner.then(ScriptedRunner::reject());
     QVERIFY(!messages::inputText(nullptr, QStringLiteral("t"), QStringLiteral("p"), 255));
+}
+
+void TestMessages::chooseFolder_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("chosen"); // empty for none
+    const QString second = m_dir.filePath("Zweiter");
+    QTest::newRow("OK without a choice") << ""
+                                         << "";
+    QTest::newRow("folder selected") << "select Ordner" << m_dir.filePath("Ordner");
+    QTest::newRow("name typed") << "type Ordner" << m_dir.filePath("Ordner");
+    // Qt selects what is typed, except for a network path.
+    QTest::newRow("network path typed") << "type /" + second << "/" + second;
+    // Last: Qt's choosers open where the last one went.
+    QTest::newRow("folder gone into") << "enter Zweiter" << second;
+}
+
+void TestMessages::chooseFolder()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, chosen);
+    ScriptedRunner runner;
+    QString started;
+    runner.then([&](QDialog &dialog) {
+        auto &chooser = static_cast<QFileDialog &>(dialog);
+        started = chooser.directory().absolutePath();
+        const QString what = how.section(u' ', 1);
+        if (how.startsWith("select")) {
+            auto *list = chooser.findChild<QAbstractItemView *>("listView");
+            const QModelIndex folder =
+                qobject_cast<QFileSystemModel *>(list->model())->index(m_dir.filePath(what));
+            list->selectionModel()->select(folder,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        } else if (how.startsWith("type")) {
+            chooser.findChild<QLineEdit *>("fileNameEdit")->setText(what);
+        } else if (how.startsWith("enter")) {
+            chooser.setDirectory(m_dir.filePath(what));
+        }
+        return ScriptedRunner::accept()(dialog);
+    });
+    const auto folder = messages::ChooseFolder(nullptr, QStringLiteral("Verzeichniswahl"));
+    QCOMPARE(started, m_dir.path());
+    QCOMPARE(folder, chosen.isEmpty() ? std::nullopt : std::optional(chosen));
 }
 
 QTEST_MAIN(TestMessages)

@@ -102,6 +102,15 @@ ScriptedRunner::Answer ScriptedRunner::chooseFile(const QString &path)
     };
 }
 
+ScriptedRunner::Answer ScriptedRunner::accept()
+{
+    // The dialog's own accept(), which may check what it holds and stay open.
+    return [](QDialog &dialog) {
+        dialog.accept();
+        return dialog.result();
+    };
+}
+
 ScriptedRunner::Answer ScriptedRunner::reject()
 {
     return [](QDialog &dialog) {

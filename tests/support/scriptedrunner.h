@@ -36,6 +36,7 @@ public:
     static Answer clickButton(const QString &buttonText);
     static Answer enterText(const QString &text);  // input box: type and press "OK"
     static Answer chooseFile(const QString &path); // file or folder chooser: pick and accept
+    static Answer accept();                        // "OK" as the dialog stands
     static Answer reject();                        // Esc / close box
 
     const std::vector<Shown> &shown() const { return m_shown; }
