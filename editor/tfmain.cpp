@@ -54,10 +54,6 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     setUpImages();
     setUpToolBar();
     setUpStatusBar();
-    m_dlgo = new QFileDialog(this);
-    m_dlgo->setObjectName(QStringLiteral("dlgo"));
-    // Qt's own dialog, so it speaks the program's language wherever it runs.
-    m_dlgo->setOption(QFileDialog::DontUseNativeDialog);
 
     ui->Splitter1->setCollapsible(0, true);
     ui->Splitter1->setCollapsible(1, false);
@@ -199,6 +195,14 @@ void Tfmain::showResult(const menu::Result &result)
 
 std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QString &suffix)
 {
+    // Made on first use: building it searches every icon folder for the dialog's theme icons,
+    // which took a good part of the start-up time.
+    if (!m_dlgo) {
+        m_dlgo = new QFileDialog(this);
+        m_dlgo->setObjectName(QStringLiteral("dlgo"));
+        // Qt's own dialog, so it speaks the program's language wherever it runs.
+        m_dlgo->setOption(QFileDialog::DontUseNativeDialog);
+    }
     m_dlgo->setFileMode(QFileDialog::AnyFile);
     m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
     m_dlgo->setNameFilters(filters);
