@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -59,5 +60,24 @@ void BM_SaveEntry(benchmark::State &state)
     }
 }
 BENCHMARK(BM_SaveEntry)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The find above the tree over 10,400 entries: typing a text that finds some entries (0) or none
+// (1), then clearing it, each with the tree laid out and painted again. One frame is 16.7 ms.
+void BM_FilterTree(benchmark::State &state)
+{
+    QString path;
+    const auto window = openWindow(400, path);
+    auto *find = window->findChild<QLineEdit *>(QStringLiteral("Suche"));
+    auto *tree = window->findChild<QTreeWidget *>(QStringLiteral("Tree"));
+    find->show();
+    const QString text = state.range(0) == 0 ? QStringLiteral("münchen") : QStringLiteral("xyz");
+    int round = 0;
+    for (auto _ : state) {
+        find->setText(++round % 2 ? text : QString());
+        tree->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_FilterTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -17,9 +17,12 @@ bool CaptionTips::fits(const QAbstractItemView *view, const QStyleOptionViewItem
 bool CaptionTips::helpEvent(QHelpEvent *event, QAbstractItemView *view,
                             const QStyleOptionViewItem &option, const QModelIndex &index)
 {
-    if (event->type() == QEvent::ToolTip && index.isValid() && fits(view, option, index)) {
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    if (fits(view, option, index))
         QToolTip::hideText();
-        return true;
-    }
-    return QStyledItemDelegate::helpEvent(event, view, option, index);
+    else
+        QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(),
+                           view->viewport(), option.rect);
+    return true;
 }

@@ -17,19 +17,12 @@ public:
 
     const Tdaten &daten() const { return m_daten; }
 
-    // The caption is its own tooltip; kept here, it costs the tree nothing per item.
-    QVariant data(int column, int role) const override
-    {
-        if (role == Qt::ToolTipRole && column == 0)
-            return m_daten.caption;
-        return QTreeWidgetItem::data(column, role);
-    }
-
 private:
     Tdaten m_daten;
 };
 
-// Shows an item's tooltip only where the tree cuts its caption off.
+// Shows an item's caption as its tooltip where the tree cuts it off. Asked only when the tooltip
+// is due, it costs the tree nothing per item.
 class CaptionTips : public QStyledItemDelegate
 {
 public:

@@ -3,6 +3,8 @@
 // of cut-off captions, and the move button driven by assistive technology.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QAction>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -165,12 +168,14 @@ private Q_SLOTS:
         auto *tree = windowprobe::tree(*w);
         QTRY_COMPARE(tree->width(), treeWidth);
         QTreeWidgetItem *node = tree->topLevelItem(0);
-        QCOMPARE(node->toolTip(0), QStringLiteral("Ein sehr langer Knotenname, der nicht passt"));
-        QStyleOptionViewItem option;
-        option.initFrom(tree->viewport());
-        option.rect = tree->visualItemRect(node);
-        option.font = tree->font();
-        QCOMPARE(CaptionTips::fits(tree, option, tree->indexFromItem(node)), fits);
+        const QPoint at = tree->visualItemRect(node).center();
+        QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree->viewport(), &help);
+        QCOMPARE(QToolTip::isVisible(), !fits);
+        if (!fits)
+            QCOMPARE(QToolTip::text(),
+                     QStringLiteral("Ein sehr langer Knotenname, der nicht passt"));
+        QToolTip::hideText();
     }
 
     // Assistive technology offers a checkable button only its toggle; it starts and ends the
