@@ -286,6 +286,22 @@ def run(screen, menu, original):
         raise Failure("the entry's old caption is still in the tree")
     screen.screenshot("main-window-edited", caption)
 
+    # The move button is checkable: assistive technology offers only its toggle, which must
+    # start the move as a click does.
+    # (Qt shows a checkable tool button as a check box.)
+    move = find(toolbar, "check box", "Verschieben")
+    if move is None:
+        raise Failure("no checkable tool button 'Verschieben'")
+    action = move.queryAction()
+    names = [action.getName(i).lower() for i in range(action.nActions)]
+    if "toggle" not in names:
+        raise Failure(f"'Verschieben' offers {names}, not its toggle")
+    action.doAction(names.index("toggle"))
+    wait_for("the button down", lambda: is_checked(move))
+    # Esc ends only a move that the command started: then the button comes up.
+    screen.keys(caption, "Escape")
+    wait_for("the move ended", lambda: not is_checked(move))
+
     screen.keys(caption, "alt+F4")
     try:
         status = screen.app.wait(timeout=10)
