@@ -209,13 +209,14 @@ void Tfmain::setUpStatusBar()
     m_statusFixed->setFixedWidth(110);
     m_statusNote = new QLabel(ui->Status);
     m_statusNote->setObjectName(QStringLiteral("StatusPanel1"));
-    m_statusNote->setAccessibleName(QStringLiteral("Statushinweis"));
+    // A description, not a name: a name would hide the changing text from screen readers.
+    m_statusNote->setAccessibleDescription(QStringLiteral("Statushinweis"));
     m_statusNote->setMinimumWidth(50);
     ui->Status->addWidget(m_statusFixed);
     ui->Status->addWidget(m_statusNote, 1);
     m_statusCheck = new QLabel(ui->Status);
     m_statusCheck->setObjectName(QStringLiteral("StatusPanel2"));
-    m_statusCheck->setAccessibleName(QStringLiteral("Prüfergebnis"));
+    m_statusCheck->setAccessibleDescription(QStringLiteral("Prüfergebnis"));
     ui->Status->addPermanentWidget(m_statusCheck);
 }
 

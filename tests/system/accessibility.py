@@ -298,6 +298,9 @@ def run(screen, menu, original):
         raise Failure(f"'Verschieben' offers {names}, not its toggle")
     action.doAction(names.index("toggle"))
     wait_for("the button down", lambda: is_checked(move))
+    # The status bar's note reads out as it changes.
+    wait_for("the note in the status bar", lambda: find(
+        main, "label", "Wählen Sie nun den neuen Zweig und klicken Sie erneut auf Verschieben."))
     # Esc ends only a move that the command started: then the button comes up.
     screen.keys(caption, "Escape")
     wait_for("the move ended", lambda: not is_checked(move))
