@@ -180,7 +180,7 @@ bool Tfmain::apply(const QString &name, const std::function<menu::Result()> &com
     m_history->record(name, result);
     // The item just written stays in view; after a delete the menu starts from its first node.
     if (showWritten && result.file == m_aktDatei)
-        load(m_aktDatei, {result.letter, result.index});
+        load(m_aktDatei, {result.letter, result.index, true});
     else
         LoadMenuFile(m_aktDatei);
     return true;
@@ -190,7 +190,7 @@ void Tfmain::showResult(const menu::Result &result)
 {
     if (!result.file.isEmpty())
         m_aktDatei = result.file;
-    load(m_aktDatei, {result.letter, result.index});
+    load(m_aktDatei, {result.letter, result.index, true});
 }
 
 std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QString &suffix)

@@ -83,6 +83,7 @@ private:
     {
         QString letter;
         int index = menu::kNodeIndex;
+        bool reveal = false; // shown even where an open find hides it: the item just written
     };
     struct PendingMove
     {

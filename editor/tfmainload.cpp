@@ -234,6 +234,10 @@ bool Tfmain::selectItem(const Selection &select)
     }
     if (!found)
         return false;
+    for (QTreeWidgetItem *item = found; item && select.reveal; item = item->parent()) {
+        item->setHidden(false);
+        item->setExpanded(item != found || item->isExpanded());
+    }
     {
         const QSignalBlocker blocker(ui->Tree);
         ui->Tree->setCurrentItem(found);

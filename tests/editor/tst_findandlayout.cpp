@@ -123,6 +123,20 @@ private Q_SLOTS:
         QVERIFY(!w->verschiebenAktiv());
     }
 
+    // What a command writes stays in view while the find is open, even when it finds nothing.
+    void writtenItemStaysInView()
+    {
+        auto w = start();
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(control<QLineEdit>(*w, "Suche"), QStringLiteral("rech"));
+        ScriptedRunner runner;
+        runner.then(ScriptedRunner::enterText(QStringLiteral("Neu")));
+        w->Knotenanlegen1Click();
+        QCOMPARE(treeTexts(*w), (QStringList{"Neu", "Zubehör", "  Rechner"}));
+        QCOMPARE(windowprobe::tree(*w)->currentItem()->text(0), QStringLiteral("Neu"));
+        QCOMPARE(field(*w, "Name"), QStringLiteral("Neu"));
+    }
+
     // Wider, the fields grow and the buttons right of them move along; narrower than the panel's
     // first size, the panel scrolls instead of cutting fields off.
     void panelStretchesAndScrolls()
