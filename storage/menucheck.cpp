@@ -15,6 +15,7 @@
 #include "menulayout.h"
 #include "menumodel.h"
 #include "menuops.h"
+#include "namefold.h"
 #include "profilefile.h"
 #include "profiletext.h"
 #include "tinifile.h"
@@ -29,33 +30,8 @@ namespace {
 
 constexpr int kKeyCount = 5;
 
-char16_t code(char c)
-{
-    return char16_t(uchar(c));
-}
-
-char16_t code(QChar c)
-{
-    return c.unicode();
-}
-
-template <typename Char> char16_t fold(Char c)
-{
-    const char16_t u = code(c);
-    return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
-}
-
-// Names match as the store matches them: ASCII letters without case.
-template <typename View> bool sameName(View a, View b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
+using namefold::code;
+using namefold::fold;
 
 // The entry key a name stands for, by the rule of menuops::namedEntryIndices.
 struct EntryName
@@ -171,7 +147,7 @@ std::vector<StoredNode> storedNodes(const std::vector<OutlineSection> &outline)
             // A line without "=" gives the launcher no value, and hides later keys of its name.
             if (!key.first || !key.hasValue)
                 continue;
-            if (sameName(key.name, QByteArrayView("Root"))) {
+            if (namefold::equal(key.name, QByteArrayView("Root"))) {
                 node.root = &key;
             } else if (const std::optional<EntryName> name = entryName(key.name);
                        name && !name->leadingZero) {
@@ -369,7 +345,7 @@ private:
             const StoredNode *node = nodeOf(section.name);
             if (!section.first) {
                 const int firstLine =
-                    firstLines(m_firstSections, m_outline).value(folded(section.name));
+                    firstLines(m_firstSections, m_outline).value(namefold::folded(section.name));
                 const QString name = decoded(section.name);
                 Finding &f =
                     add(Kind::DuplicateSection, section.line, name, -1,
@@ -421,7 +397,8 @@ private:
                 m_keysOf = &section;
                 m_firstKeys.clear();
             }
-            const int firstLine = firstLines(m_firstKeys, section.keys).value(folded(key.name));
+            const int firstLine =
+                firstLines(m_firstKeys, section.keys).value(namefold::folded(key.name));
             found(Kind::DuplicateKey,
                   QStringLiteral("Schlüssel „%1“ steht in [%2] mehrfach (zuerst in Zeile %3): der "
                                  "Starter liest nur den ersten.")
@@ -461,14 +438,6 @@ private:
         return at >= 0 && m_nodes[size_t(at)].section ? &m_nodes[size_t(at)] : nullptr;
     }
 
-    static QByteArray folded(QByteArrayView name)
-    {
-        QByteArray out(name.size(), Qt::Uninitialized);
-        for (qsizetype i = 0; i < name.size(); ++i)
-            out[i] = char(fold(name[i]));
-        return out;
-    }
-
     // Line of the first copy of each name, built at the first second copy: a file of many
     // copies costs one pass, not one per copy.
     template <typename Items>
@@ -478,7 +447,7 @@ private:
         if (lines.isEmpty()) {
             for (const auto &item : items) {
                 if (item.first)
-                    lines.insert(folded(item.name), item.line);
+                    lines.insert(namefold::folded(item.name), item.line);
             }
         }
         return lines;
@@ -560,7 +529,7 @@ std::vector<StoredLine> storedLines(const QByteArray &bytes, const QString &sect
     std::vector<StoredLine> lines;
     const profilefile::Document doc(bytes);
     for (const profiletext::OutlineSection &s : profiletext::outline(doc)) {
-        if (!s.first || !sameName(QStringView(s.name), QStringView(section)))
+        if (!s.first || !namefold::equal(QStringView(s.name), QStringView(section)))
             continue;
         if (index < 0)
             lines.push_back({s.line, QLatin1Char('[') + s.name + QLatin1Char(']')});
@@ -654,7 +623,7 @@ void closeEntryGaps(TMemIniFile &file, const QString &letter, RepairResult &resu
     // second to light.
     const profilefile::Document doc(file.bytes());
     for (const profiletext::OutlineSection &s : profiletext::outline(doc)) {
-        if (!s.first || !sameName(QStringView(s.name), QStringView(letter)))
+        if (!s.first || !namefold::equal(QStringView(s.name), QStringView(letter)))
             continue;
         for (const profiletext::OutlineKey &key : s.keys) {
             if (!key.first && entryName(QStringView(key.name))) {

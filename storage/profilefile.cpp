@@ -8,6 +8,7 @@
 
 #include "cp1252.h"
 #include "durablewrite.h"
+#include "namefold.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,11 +36,6 @@ constexpr qint64 kRacyNs = 2'000'000'000;
 // Files kept parsed although no object uses them.
 constexpr qsizetype kMaxCached = 16;
 
-char fold(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-}
-
 // A name with ASCII letters folded, on the stack; key() refers to it and must not outlive it.
 class Folded
 {
@@ -47,7 +43,7 @@ public:
     explicit Folded(QByteArrayView name) : m_buffer(name.size())
     {
         for (qsizetype i = 0; i < name.size(); ++i)
-            m_buffer[i] = fold(name[i]);
+            m_buffer[i] = char(namefold::fold(name[i]));
     }
     QByteArray key() const
     {
@@ -57,25 +53,6 @@ public:
 private:
     QVarLengthArray<char, 64> m_buffer;
 };
-
-bool equalFolded(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
-
-QByteArray foldedCopy(QByteArrayView name)
-{
-    QByteArray copy = name.toByteArray();
-    for (char &c : copy)
-        c = fold(c);
-    return copy;
-}
 
 enum class Kind { Other, Header, Key };
 
@@ -403,7 +380,7 @@ QByteArray Document::keyFor(QByteArrayView name) const
     // Names of the original bytes that need no folding cost no copy: m_base never changes.
     if (inBase && !needsFold)
         return QByteArray::fromRawData(name.data(), name.size());
-    return foldedCopy(name);
+    return namefold::folded(name);
 }
 
 void Document::ensureLineEnd(Line &line)
@@ -428,7 +405,8 @@ qsizetype Document::sectionIndex(QByteArrayView section) const
     if (section.isEmpty())
         return -1; // the lines before the first header, or no section
     // Readers ask for one section many times in a row.
-    if (m_lastSection >= 0 && equalFolded(m_sections[m_lastSection].folded, section))
+    if (m_lastSection >= 0 &&
+        namefold::equal<QByteArrayView>(m_sections[m_lastSection].folded, section))
         return m_lastSection;
     const auto it = m_sectionIndex.constFind(Folded(section).key());
     if (it == m_sectionIndex.cend())
@@ -496,7 +474,7 @@ std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArray
         if (!line.firstKey)
             continue;
         const Parsed parsed = classify(content(line));
-        if (!equalFolded(parsed.name, key))
+        if (!namefold::equal<QByteArrayView>(parsed.name, key))
             break;
         s->cursor = i;
         return parsed.hasValue ? std::optional(readValue(parsed.rawValue)) : std::nullopt;
@@ -533,10 +511,10 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
             ensureLineEnd(*last);
         Section added;
         added.header = ownLine("[" + section.toByteArray() + "]" + m_eol);
-        added.folded = foldedCopy(section);
+        added.folded = namefold::folded(section);
         added.body.push_back(ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
         added.body.back().firstKey = true;
-        added.keyIndex.insert(foldedCopy(key), 0);
+        added.keyIndex.insert(namefold::folded(key), 0);
         added.lastKey = 0;
         m_sections.push_back(std::move(added));
         indexSections();
@@ -574,7 +552,7 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
     Line added = ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol);
     added.firstKey = true;
     s->body.insert(s->body.begin() + pos, std::move(added));
-    s->keyIndex.insert(foldedCopy(key), pos);
+    s->keyIndex.insert(namefold::folded(key), pos);
     s->lastKey = pos;
     return true;
 }
@@ -598,7 +576,7 @@ bool Document::removeSection(QByteArrayView section)
 {
     if (section.isEmpty())
         return false;
-    const QByteArray folded = foldedCopy(section);
+    const QByteArray folded = namefold::folded(section);
     const auto before = m_sections.size();
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
                                     [&](const Section &s) { return s.folded == folded; }),
@@ -611,8 +589,8 @@ bool Document::removeSection(QByteArrayView section)
 
 bool Document::renameSection(QByteArrayView source, QByteArrayView target)
 {
-    const QByteArray from = foldedCopy(source);
-    const QByteArray to = foldedCopy(target);
+    const QByteArray from = namefold::folded(source);
+    const QByteArray to = namefold::folded(target);
     if (from == to || to.isEmpty() || !m_sectionIndex.contains(from))
         return false;
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
