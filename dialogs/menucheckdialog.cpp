@@ -2,6 +2,7 @@
 #include "menucheckdialog.h"
 
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -32,6 +33,9 @@ MenuCheckDialog::MenuCheckDialog(QWidget *parent)
     m_stored->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_stored->setAccessibleName(QStringLiteral("Gespeicherte Zeilen"));
     m_summary->setObjectName(QStringLiteral("summary"));
+    // A message naming a deep path wraps at its blanks instead of widening the dialog.
+    m_summary->setWordWrap(true);
+    m_summary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_repair->setObjectName(QStringLiteral("repair"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -83,13 +87,19 @@ void MenuCheckDialog::setFile(const QString &path)
             new QTreeWidgetItem(m_list, {QString::number(f.line), f.node, f.entry, f.message});
         item->setToolTip(3, f.message);
     }
+    // The message, the longest, gets what the short columns leave.
+    for (int column = 0; column < 3; ++column)
+        m_list->resizeColumnToContents(column);
     m_stored->clear();
+    // The file by its name; where it lies, the main window's title and the tooltip say.
+    const QString name = QFileInfo(path).fileName();
     if (!problem.isEmpty())
         m_summary->setText(problem);
     else if (m_findings.empty())
-        m_summary->setText(QStringLiteral("%1: keine Befunde.").arg(path));
+        m_summary->setText(QStringLiteral("%1: keine Befunde.").arg(name));
     else
-        m_summary->setText(QStringLiteral("%1: %2.").arg(path, statusText(m_findings.size())));
+        m_summary->setText(QStringLiteral("%1: %2.").arg(name, statusText(m_findings.size())));
+    m_summary->setToolTip(path);
     m_repair->setEnabled(!m_findings.empty());
 }
 

@@ -81,6 +81,11 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
             qOverload<>(&QTimer::start));
     connect(m_watchDelay, &QTimer::timeout, this,
             [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
+    // One check after the loads of one turn (a command reloads more than once), after the tree.
+    m_checkDelay = new QTimer(this);
+    m_checkDelay->setSingleShot(true);
+    m_checkDelay->setInterval(0);
+    connect(m_checkDelay, &QTimer::timeout, this, &Tfmain::showCheckResult);
 
     wireCommands();
     // Made for a screen of 1024 x 768 at scale 1: bounded to the screen it opens on.

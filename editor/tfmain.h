@@ -157,6 +157,7 @@ private:
     QFileDialog *m_dlgo = nullptr;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_watchDelay = nullptr;
+    QTimer *m_checkDelay = nullptr;
     UndoHistory *m_history = nullptr;
     std::vector<QIcon> m_imageList1;
 
@@ -166,6 +167,7 @@ private:
 
     menu::Menu m_menu;
     QByteArray m_loadedVersion;    // what the file was when loaded, to notice outside changes
+    QByteArray m_checkedVersion;   // what the file was when the status bar's count was made
     bool m_openedAsNew = false;    // the file did not exist when opened: its first node creates it
     std::optional<Tdaten> m_shown; // the record the panel was filled from
     std::optional<menu::ItemRef> m_shownRef; // and its item as the file held it then

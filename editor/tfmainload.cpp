@@ -133,7 +133,7 @@ void Tfmain::load(const QString &path, const Selection &select)
         m_statusNote->setText(QStringLiteral("Die Datei gibt es noch nicht; sie wird mit dem "
                                              "ersten Knoten angelegt."));
     // The check reads the whole file once more: the tree shows first, the count follows.
-    QTimer::singleShot(0, this, [this] { showCheckResult(); });
+    m_checkDelay->start();
     if (!selectItem(select))
         resetPanel(); // a menu without nodes: no later command may act on an item that is gone
 }
@@ -294,6 +294,11 @@ void Tfmain::fileChangedOutside()
 
 void Tfmain::showCheckResult()
 {
+    // Unchanged since the last count (a reload after a write that did not touch this file).
+    const QByteArray version = m_aktDatei.toUtf8() + '\0' + menu::version(m_aktDatei);
+    if (version == m_checkedVersion)
+        return;
+    m_checkedVersion = version;
     size_t findings = 0;
     try {
         findings = menucheck::check(m_aktDatei).size();

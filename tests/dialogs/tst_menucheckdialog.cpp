@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <QDir>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void repairAsksFirst();
     void unreadableFile();
     void enterClosesWithoutRepair();
+    void deepPathKeepsDialogWidth();
 };
 
 void TestMenuCheckDialog::choose_data()
@@ -109,6 +112,22 @@ void TestMenuCheckDialog::enterClosesWithoutRepair()
     QTest::keyClick(dialog.findChild<QTreeWidget *>("findings"), Qt::Key_Return);
     QCOMPARE(runner.shown().size(), size_t(0));
     QVERIFY(!dialog.isVisible());
+}
+
+void TestMenuCheckDialog::deepPathKeepsDialogWidth()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QString(40, u'o') + "/verwaltung/" + QString(60, u'x'));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + "/tarvik.ini";
+    QVERIFY(QFile::copy(testfiles::dataDir() + "/menu-hidden.ini", path));
+    MenuCheckDialog dialog;
+    const int width = dialog.sizeHint().width();
+    dialog.setFile(path);
+    auto *summary = dialog.findChild<QLabel *>("summary");
+    QVERIFY(summary->text().startsWith("tarvik.ini: "));
+    QCOMPARE(summary->toolTip(), path);
+    QCOMPARE(dialog.sizeHint().width(), width);
 }
 
 QTEST_MAIN(TestMenuCheckDialog)

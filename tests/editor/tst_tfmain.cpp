@@ -86,6 +86,8 @@ private Q_SLOTS:
     void loadShowsFirstNodeAndSetsWindow();
     void loadListsSublists();
     void loadTwiceGivesSameTree();
+    void checkCountFollowsFile_data();
+    void checkCountFollowsFile();
 
     void clickShowsItem();
     void keyboardSelectionKeepsPanel();
@@ -334,6 +336,33 @@ void TestTfmain::loadTwiceGivesSameTree()
     w->LoadMenuFile(m_menu);
     QCOMPARE(treeTexts(*w), first);
     QCOMPARE(panel(*w), shown);
+}
+
+void TestTfmain::checkCountFollowsFile_data()
+{
+    QTest::addColumn<QByteArray>("changed"); // the file as another program leaves it
+    QTest::addColumn<QString>("count");
+
+    const QByteArray hidden = smallMenu() + crlf({"5b=Versteckt", "5d=x.exe"});
+    QTest::newRow("entry behind a gap added")
+        << hidden << QStringLiteral("2 Befunde der Menüprüfung");
+    QTest::newRow("gaps closed") << smallMenu() << QString();
+    QTest::newRow("file removed") << QByteArray() << QString();
+}
+
+void TestTfmain::checkCountFollowsFile()
+{
+    QFETCH(QByteArray, changed);
+    QFETCH(QString, count);
+    makeProgramDir(smallMenu() + crlf({"7b=Versteckt"}));
+    auto w = start();
+    auto *status = w->findChild<QLabel *>(QStringLiteral("StatusPanel2"));
+    QTRY_COMPARE(status->text(), QStringLiteral("3 Befunde der Menüprüfung"));
+    QFile::remove(m_menu);
+    if (!changed.isEmpty())
+        writeBytes(m_menu, changed);
+    trigger(*w, QStringLiteral("Neuladen1"));
+    QTRY_COMPARE(status->text(), count);
 }
 
 void TestTfmain::clickShowsItem()
