@@ -235,10 +235,8 @@ void Tfmain::btopenClick()
     const auto chosen =
         chooseFile({QStringLiteral("Tarvik-Dateien (*.ini)"), QStringLiteral("Alle Dateien (*)")},
                    QStringLiteral("ini"));
-    if (!chosen)
-        return;
-    m_aktDatei = *chosen;
-    LoadMenuFile(m_aktDatei);
+    if (chosen)
+        openMenuFile(*chosen);
 }
 
 void Tfmain::Neuladen1Click()
@@ -263,8 +261,7 @@ void Tfmain::SublistenChange()
         m_sublisten->setCurrentIndex(-1);
         return;
     }
-    m_aktDatei = m_aktPfad + name;
-    LoadMenuFile(m_aktDatei);
+    openMenuFile(m_aktPfad + name);
 }
 
 void Tfmain::splitterReleased()
@@ -327,8 +324,8 @@ bool Tfmain::save()
 void Tfmain::Knotenanlegen1Click()
 {
     // Asking for a caption that cannot be stored would waste the user's typing.
-    if (!menu::freeNodeLetter(m_aktDatei)) {
-        messages::showPlain(this, QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
+    if (const std::optional<QString> refusal = menu::nodeRefusal(m_aktDatei, m_openedAsNew)) {
+        messages::showPlain(this, *refusal);
         return;
     }
     const std::optional<QString> caption = messages::inputText(

@@ -144,6 +144,8 @@ private:
                bool showWritten = true);
     // Reloads the file a step concerned and shows its item.
     void showResult(const menu::Result &result);
+    // Opens the file the user chose (at start, through Öffnen or the sub-list box).
+    void openMenuFile(const QString &path);
     void showCheckResult();
     void prepareEntry();
     void showMovePending(bool pending);

@@ -80,8 +80,7 @@ void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
         programFolder += QLatin1Char('/');
     m_datenPfad = dataFolderFor(programFolder);
     // An absolute path names the menu file itself; joined to the data folder it would name none.
-    m_aktDatei = QDir::isAbsolutePath(name) ? name : m_datenPfad + name;
-    LoadMenuFile(m_aktDatei);
+    openMenuFile(QDir::isAbsolutePath(name) ? name : m_datenPfad + name);
 }
 
 void Tfmain::fillSublisten(const QString &path)
@@ -102,6 +101,14 @@ void Tfmain::fillSublisten(const QString &path)
     m_sublisten->clear();
     m_sublisten->addItems(names);
     m_sublisten->setCurrentIndex(-1);
+}
+
+void Tfmain::openMenuFile(const QString &path)
+{
+    m_aktDatei = path;
+    // Chosen by the user, a file that is not there is a new menu, even where one was removed.
+    m_openedAsNew = !QFileInfo::exists(path);
+    LoadMenuFile(path);
 }
 
 void Tfmain::LoadMenuFile(const QString &path)
@@ -130,8 +137,11 @@ void Tfmain::load(const QString &path, const Selection &select)
     setTreeWidth(m_menu.treeWidth);
     fillTree();
     if (!m_menu.exists && !m_move)
-        m_statusNote->setText(QStringLiteral("Die Datei gibt es noch nicht; sie wird mit dem "
-                                             "ersten Knoten angelegt."));
+        m_statusNote->setText(m_openedAsNew
+                                  ? QStringLiteral("Die Datei gibt es noch nicht; sie wird mit "
+                                                   "dem ersten Knoten angelegt.")
+                                  : QStringLiteral("Die Datei wurde außerhalb des Editors "
+                                                   "entfernt."));
     // The check reads the whole file once more: the tree shows first, the count follows.
     m_checkDelay->start();
     if (!selectItem(select))

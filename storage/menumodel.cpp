@@ -298,10 +298,28 @@ int freeEntryIndex(const QString &file, const QString &letter)
     return menuops::freeEntryIndex(ini, letter);
 }
 
-std::optional<QString> freeNodeLetter(const QString &file)
+namespace {
+
+const QString kNoMoreNodes = QStringLiteral("Es kann kein weiterer Knoten angelegt werden!");
+
+// A file the user opened as existing and another program removed is never created anew.
+QString removedText(const QString &path)
 {
+    return QStringLiteral("Die Datei %1 wurde außerhalb des Editors entfernt. Es wurde nichts "
+                          "gespeichert.")
+        .arg(path);
+}
+
+} // namespace
+
+std::optional<QString> nodeRefusal(const QString &file, bool mayCreateFile)
+{
+    if (!mayCreateFile && !QFileInfo::exists(file))
+        return removedText(file);
     TIniFile ini(file);
-    return menuops::freeNodeLetter(ini);
+    if (!menuops::freeNodeLetter(ini))
+        return kNoMoreNodes;
+    return std::nullopt;
 }
 
 Result createNode(const QString &path, const QString &caption, bool mayCreateFile)
@@ -309,13 +327,11 @@ Result createNode(const QString &path, const QString &caption, bool mayCreateFil
     Result result{{}, path, QString(), kNodeIndex};
     result.changes = transaction::run([&](Transaction &t) {
         if (!t.exists(path) && !mayCreateFile)
-            throw EChangedOutside(QStringLiteral("Die Datei %1 wurde außerhalb des Editors "
-                                                 "entfernt. Es wurde nichts gespeichert.")
-                                      .arg(path));
+            throw EChangedOutside(removedText(path));
         TMemIniFile &file = t.file(path);
         const std::optional<QString> letter = menuops::freeNodeLetter(file);
         if (!letter)
-            throw ERefused(QStringLiteral("Es kann kein weiterer Knoten angelegt werden!"));
+            throw ERefused(kNoMoreNodes);
         result.letter = *letter;
         file.WriteString(*letter, menufile::kRootKey, caption);
     });

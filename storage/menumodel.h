@@ -110,8 +110,9 @@ Result saveNewEntry(const ItemRef &node, const Fields &fields);
 Result createNode(const QString &file, const QString &caption, bool mayCreateFile);
 // The first index a new entry of the node would take now.
 int freeEntryIndex(const QString &file, const QString &letter);
-// The first letter a new node would take now; nullopt when all are taken.
-std::optional<QString> freeNodeLetter(const QString &file);
+// Why createNode would refuse now, asked before the user types a caption; nullopt when it would
+// not.
+std::optional<QString> nodeRefusal(const QString &file, bool mayCreateFile);
 Result deleteItem(const ItemRef &shown);
 // Stores fields as a new entry of target (plain parameters, both flags off), then deletes the
 // source entry; across two files the copy is written first.

@@ -111,7 +111,8 @@ private Q_SLOTS:
     void sublistSwitch();
 
     void createNodeAndEntry();
-    void createNodeWhenLettersAreUsedUp();
+    void createNodeRefusedBeforeAsking_data();
+    void createNodeRefusedBeforeAsking();
     void shortcuts_data();
     void shortcuts();
     void escapeEndsMove();
@@ -775,21 +776,44 @@ void TestTfmain::escapeEndsMove()
     QCOMPARE(w->statusText(), QString());
 }
 
-void TestTfmain::createNodeWhenLettersAreUsedUp()
+void TestTfmain::createNodeRefusedBeforeAsking_data()
 {
+    QTest::addColumn<QByteArray>("menu");
+    QTest::addColumn<bool>("removed"); // by another program, after the start
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("refusal"); // @: the menu file's path
+
     QList<QByteArray> lines;
     for (char letter = 'A'; letter <= '\\'; ++letter)
         lines << QByteArray("[") + letter + "]" << QByteArray("Root=") + letter;
-    const QByteArray menu = crlf(lines);
+    QTest::newRow("all letters taken")
+        << crlf(lines) << false << QString()
+        << QStringLiteral("Es kann kein weiterer Knoten angelegt werden!");
+    // Not created anew: the user opened it as an existing menu.
+    QTest::newRow("file removed outside")
+        << smallMenu() << true << QStringLiteral("Die Datei wurde außerhalb des Editors entfernt.")
+        << QStringLiteral("Die Datei @ wurde außerhalb des Editors entfernt. Es wurde nichts "
+                          "gespeichert.");
+}
+
+void TestTfmain::createNodeRefusedBeforeAsking()
+{
+    QFETCH(QByteArray, menu);
+    QFETCH(bool, removed);
+    QFETCH(QString, status);
+    QFETCH(QString, refusal);
     makeProgramDir(menu);
     auto w = start();
-    QCOMPARE(treeTexts(*w).size(), 28);
+    if (removed) {
+        QVERIFY(QFile::remove(m_menu));
+        trigger(*w, "Neuladen1");
+        menu.clear();
+    }
+    QCOMPARE(w->statusText(), status);
     ScriptedRunner runner;
-    // Refused before a caption is asked for.
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     trigger(*w, "Knotenanlegen1");
-    QCOMPARE(runner.shownTexts(),
-             QStringList{QStringLiteral("Es kann kein weiterer Knoten angelegt werden!")});
+    QCOMPARE(runner.shownTexts(), QStringList{refusal.replace(QLatin1Char('@'), m_menu)});
     QCOMPARE(readBytes(m_menu), menu);
 }
 
