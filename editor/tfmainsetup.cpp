@@ -273,6 +273,9 @@ void Tfmain::wireCommands()
     connect(ui->Suchen1, &QAction::triggered, this, &Tfmain::openFind);
     connect(ui->Suche, &QLineEdit::textChanged, this, &Tfmain::filterTree);
     connect(ui->Suche, &QLineEdit::returnPressed, this, &Tfmain::leaveFind);
+    // Down goes on into the tree as from a list's own find field.
+    connect(new QShortcut(Qt::Key_Down, ui->Suche, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated, this, &Tfmain::leaveFind);
     for (QCheckBox *box : {ui->klappCheck, ui->encrypt, ui->NichtSchliessen})
         connect(box, &QCheckBox::toggled, this, &Tfmain::markEdited);
     connect(m_sublisten, &QComboBox::activated, this, guardedCommand(&Tfmain::SublistenChange));

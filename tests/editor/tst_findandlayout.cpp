@@ -98,10 +98,18 @@ private Q_SLOTS:
         QCOMPARE(treeTexts(*w), shown);
     }
 
-    // Return goes on to the first entry found and shows it; Esc clears the find, a pending
-    // move stays until Esc is pressed outside the find.
+    void findKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Down") << int(Qt::Key_Down);
+    }
+
+    // Return or Down goes on to the first entry found and shows it; Esc clears the find, a
+    // pending move stays until Esc is pressed outside the find.
     void findKeys()
     {
+        QFETCH(int, key);
         auto w = start();
         windowprobe::clickItem(*w, QStringLiteral("Rechner"));
         QVERIFY(w->findChild<QAction *>(QStringLiteral("btmove"))->isEnabled());
@@ -110,7 +118,7 @@ private Q_SLOTS:
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
         auto *find = control<QLineEdit>(*w, "Suche");
         QTest::keyClicks(find, QStringLiteral("post"));
-        QTest::keyClick(find, Qt::Key_Return);
+        QTest::keyClick(find, Qt::Key(key));
         QVERIFY(windowprobe::tree(*w)->hasFocus());
         QCOMPARE(field(*w, "Name"), QStringLiteral("Post"));
         find->setFocus();
