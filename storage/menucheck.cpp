@@ -23,6 +23,8 @@
 namespace menucheck {
 
 using menufile::EntryKey;
+using menufile::EntryName;
+using menufile::entryName;
 using profilefile::OutlineKey;
 using profilefile::OutlineSection;
 
@@ -32,47 +34,6 @@ constexpr int kKeyCount = 5;
 
 using namefold::code;
 using namefold::fold;
-
-// The entry key a name stands for, by the rule of menuops::namedEntryIndices.
-struct EntryName
-{
-    int index = -1;
-    EntryKey key = EntryKey::Caption;
-    bool leadingZero = false; // "01b": looks like one, but the launcher asks for "1b"
-};
-
-template <typename View> std::optional<EntryName> entryName(View name)
-{
-    static constexpr std::array<std::pair<const char *, EntryKey>, kKeyCount> suffixes = {{
-        {"dc", EntryKey::KeepOpen},
-        {"b", EntryKey::Caption},
-        {"d", EntryKey::Program},
-        {"p", EntryKey::Params},
-        {"v", EntryKey::Scrambled},
-    }};
-    for (const auto &[suffixText, key] : suffixes) {
-        const qsizetype length = qsizetype(std::char_traits<char>::length(suffixText));
-        if (name.size() <= length)
-            continue;
-        bool matches = true;
-        for (qsizetype i = 0; i < length; ++i)
-            matches = matches && fold(name[name.size() - length + i]) == char16_t(suffixText[i]);
-        if (!matches)
-            continue;
-        const View number = name.first(name.size() - length);
-        if (number.size() > 9)
-            return std::nullopt; // beyond any index a menu can reach
-        int index = 0;
-        for (qsizetype i = 0; i < number.size(); ++i) {
-            const char16_t c = code(number[i]);
-            if (c < u'0' || c > u'9')
-                return std::nullopt;
-            index = index * 10 + int(c - u'0');
-        }
-        return EntryName{index, key, number.size() > 1 && code(number[0]) == u'0'};
-    }
-    return std::nullopt;
-}
 
 struct StoredEntry
 {

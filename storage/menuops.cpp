@@ -65,22 +65,9 @@ QList<int> namedEntryIndices(TCustomIniFile &file, const QString &section)
     file.ReadSection(section, names);
     QList<int> indices;
     for (const QString &name : std::as_const(names)) {
-        for (EntryKey key : menufile::kAllEntryKeys) {
-            const QString suffix = entryKey(QString(), key);
-            if (name.size() <= suffix.size() || !name.endsWith(suffix, Qt::CaseInsensitive))
-                continue;
-            const QStringView number = QStringView(name).chopped(suffix.size());
-            // "01b" is a key of its own, not one of entry 1.
-            if (number.size() > 1 && number.front() == u'0')
-                continue;
-            if (!std::all_of(number.begin(), number.end(),
-                             [](QChar c) { return c >= u'0' && c <= u'9'; }))
-                continue;
-            bool ok = false;
-            const int index = number.toInt(&ok);
-            if (ok)
-                indices.append(index);
-        }
+        // "01b" is a key of its own, not one of entry 1.
+        if (const auto entry = menufile::entryName(QStringView(name)); entry && !entry->leadingZero)
+            indices.append(entry->index);
     }
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());

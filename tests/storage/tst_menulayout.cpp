@@ -45,6 +45,48 @@ private slots:
         QCOMPARE(menufile::isTscPath(path), tsc);
     }
 
+    // Names as text and as file bytes give the same answer. "index" -1: no entry key.
+    void entryName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("leadingZero");
+        using menufile::EntryKey;
+        QTest::newRow("caption") << "12b" << 12 << int(EntryKey::Caption) << false;
+        QTest::newRow("upper case") << "3DC" << 3 << int(EntryKey::KeepOpen) << false;
+        QTest::newRow("zero") << "0v" << 0 << int(EntryKey::Scrambled) << false;
+        QTest::newRow("leading zero") << "01p" << 1 << int(EntryKey::Params) << true;
+        QTest::newRow("largest index")
+            << "2147483647d" << 2147483647 << int(EntryKey::Program) << false;
+        QTest::newRow("beyond int") << "2147483648d" << -1 << 0 << false;
+        QTest::newRow("many zeros")
+            << "0000000000000000000001b" << 1 << int(EntryKey::Caption) << true;
+        QTest::newRow("suffix alone") << "dc" << -1 << 0 << false;
+        QTest::newRow("sign") << "-1b" << -1 << 0 << false;
+        QTest::newRow("other suffix") << "1c" << -1 << 0 << false;
+        QTest::newRow("Root") << "Root" << -1 << 0 << false;
+        // Only ASCII letters fold, as in the store.
+        QTest::newRow("full-width b") << QString::fromUtf8("1\uFF42") << -1 << 0 << false;
+    }
+    void entryName()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QFETCH(int, key);
+        QFETCH(bool, leadingZero);
+        const QByteArray bytes = name.toUtf8();
+        for (const auto &entry :
+             {menufile::entryName(QStringView(name)), menufile::entryName(QByteArrayView(bytes))}) {
+            QCOMPARE(entry.has_value(), index >= 0);
+            if (!entry)
+                continue;
+            QCOMPARE(entry->index, index);
+            QCOMPARE(int(entry->key), key);
+            QCOMPARE(entry->leadingZero, leadingZero);
+        }
+    }
+
     void scrambleKnownValues_data()
     {
         QTest::addColumn<QString>("plain");
