@@ -119,6 +119,14 @@ public:
         m_env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml="));
         m_env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); // code page 1252
         m_env.remove(QStringLiteral("DISPLAY"));
+        // The first Wine process sets up a new prefix; two starting at once on a new prefix
+        // would both set it up, and one of them fails.
+        QTemporaryDir dir;
+        const QString empty = dir.filePath(QStringLiteral("requests.txt"));
+        testfiles::writeBytes(empty, {});
+        QProcess setUp;
+        start(setUp, empty);
+        setUp.waitForFinished(-1);
     }
 
     // One answer a query: nullopt for a missing value, else the value or the list joined by NULs.
@@ -148,13 +156,12 @@ public:
             }
             const QString file = dir.filePath(QStringLiteral("requests%1.txt").arg(p));
             testfiles::writeBytes(file, requests);
-            procs[p].setProcessEnvironment(m_env);
-            procs[p].start(
-                m_wine, {m_helper, QStringLiteral("Z:") +
-                                       QString(file).replace(QLatin1Char('/'), QLatin1Char('\\'))});
+            start(procs[p], file);
         }
+        QByteArray errors;
         for (QProcess &proc : procs) {
             proc.waitForFinished(-1);
+            errors += proc.readAllStandardError();
             for (const QByteArray &line : proc.readAllStandardOutput().split('\n')) {
                 const QByteArray l = line.trimmed();
                 if (l.isEmpty())
@@ -169,12 +176,20 @@ public:
             }
         }
         if (answers.size() != queries.size())
-            qFatal("the profile helper answered %zu of %zu queries", answers.size(),
-                   queries.size());
+            qFatal("the profile helper answered %zu of %zu queries: %s", answers.size(),
+                   queries.size(), errors.constData());
         return answers;
     }
 
 private:
+    void start(QProcess &process, const QString &requests) const
+    {
+        process.setProcessEnvironment(m_env);
+        process.start(
+            m_wine, {m_helper, QStringLiteral("Z:") +
+                                   QString(requests).replace(QLatin1Char('/'), QLatin1Char('\\'))});
+    }
+
     QString m_wine;
     QString m_helper;
     QProcessEnvironment m_env;
