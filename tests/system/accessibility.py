@@ -123,7 +123,7 @@ class Screen:
         with open(display_file, "w") as out:
             self.xvfb = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "1280x1024x24",
-                 "-nolisten", "tcp"], pass_fds=(out.fileno(),), stderr=subprocess.DEVNULL)
+                 "-nolisten", "tcp", "-noreset"], pass_fds=(out.fileno(),), stderr=subprocess.DEVNULL)
         number = wait_for("Xvfb", lambda: open(display_file).read().strip())
         self.display = f":{number}"
         os.environ["DISPLAY"] = self.display

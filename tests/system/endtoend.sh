@@ -47,15 +47,31 @@ within() {
 }
 
 # Xvfb takes a free display itself and names it on the descriptor once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: the server stays as it is when its last client leaves between the two runs.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 within 200 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n 1 "$work/display")
 
-start() {
+launch() {
     XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb "$program" "$menu" >>"$work/program.log" 2>&1 &
     app=$!
-    within 300 main_window_shown || fail "no main window within 30 s"
+}
+shown_or_ended() { main_window_shown || ! kill -0 "$app" 2>/dev/null; }
+start() {
+    local attempt
+    for attempt in 1 2; do
+        launch
+        within 300 shown_or_ended || fail "no main window within 30 s"
+        main_window_shown && break
+        wait "$app" || true
+        app=
+        # A server that refused the connection is asked once more; any other early end fails.
+        [[ $attempt == 1 ]] && grep -q "could not connect to display" "$work/program.log" ||
+            fail "the program ended before its window was shown"
+        echo "the display refused the program's connection; starting it once more" >&2
+        mv "$work/program.log" "$work/program-refused.log"
+    done
     win=$(main_window)
 }
 main_window() { xdotool search --onlyvisible --name "^$title \\(" 2>/dev/null | head -n 1; }
