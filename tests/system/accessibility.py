@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 """Drives the real program the way a screen reader or keyboard user does: through the
 accessibility interface (AT-SPI) and the keyboard, on a copy of the sample menu under Xvfb.
-It creates a node and an entry in it, edits and saves the entry, and checks the file on disk.
+It creates a node and an entry in it, edits and saves the entry, leaves an edit unsaved and
+discards it on closing, and checks the file on disk.
 
 Run inside a D-Bus bus of its own:
     dbus-run-session -- /usr/bin/python3 accessibility.py <program> <sample folder> <scratch dir>
@@ -20,6 +21,7 @@ TITLE = "Tarvik konfigurieren"
 NODE = "0 Testknoten"  # sorts first, so every reload shows it in the panel
 ENTRY = "Notizblock für alle"
 EDITED = "Notizblock für Gäste"
+DISCARDED = "Notizblock, nie gespeichert"
 PROGRAM = r"C:\Windows\notepad.exe"
 PARAMS = "-x /y"
 
@@ -184,6 +186,15 @@ class Screen:
         subprocess.run(["import", "-window", window, path], check=False)
         return path
 
+    def screenshot_over(self, name, caption):
+        """The screen where the window of that caption lies, with what is shown over it."""
+        values = dict(line.split("=", 1) for line in self.xdotool(
+            "getwindowgeometry", "--shell", self.x_window(caption)).split())
+        path = os.path.join(self.work, name + ".png")
+        crop = f"{values['WIDTH']}x{values['HEIGHT']}+{values['X']}+{values['Y']}"
+        subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", path], check=False)
+        return path
+
     def stop(self):
         for proc in (self.app, self.xvfb):
             if proc and proc.poll() is None:
@@ -305,7 +316,25 @@ def run(screen, menu, original):
     screen.keys(caption, "Escape")
     wait_for("the move ended", lambda: not is_checked(move))
 
+    # Edits not saved: F5 asks first, and Abbrechen (Esc) keeps them; closing asks again, and
+    # "Verwerfen" ends the program without writing them (check_file finds the saved caption).
+    set_text(fields["Name"], DISCARDED)
+    wait_for("the edit mark", lambda: panel.name.endswith(" *"))
+    screen.keys(caption, "F5")
+    question = wait_for("the question", lambda: screen.window(TITLE))
+    wait_for("its text", lambda: find(question, "label",
+                                      f"Änderungen an »{EDITED}« speichern?"))
+    time.sleep(0.3)  # first paint
+    screen.screenshot_over("aenderungen-speichern", caption)
+    screen.keys(TITLE, "Escape")
+    wait_for("the question to close", lambda: screen.window(TITLE) is None)
+    if text_of(fields["Name"]) != DISCARDED:
+        raise Failure("Abbrechen did not keep the edit")
     screen.keys(caption, "alt+F4")
+    question = wait_for("the question on closing", lambda: screen.window(TITLE))
+    # Clicked: pressed through AT-SPI, the call would wait for a program that has ended.
+    screen.click(wait_for("button Verwerfen",
+                          lambda: find(question, "push button", "Verwerfen")))
     try:
         status = screen.app.wait(timeout=10)
     except subprocess.TimeoutExpired:
