@@ -12,10 +12,9 @@
 
 #include "exception.h"
 #include "messages.h"
-#include "screenfit.h"
 
 MenuCheckDialog::MenuCheckDialog(QWidget *parent)
-    : QDialog(parent), m_list(new QTreeWidget(this)), m_stored(new QPlainTextEdit(this)),
+    : FittedDialog(parent), m_list(new QTreeWidget(this)), m_stored(new QPlainTextEdit(this)),
       m_summary(new QLabel(this)), m_repair(new QPushButton(QStringLiteral("&Reparieren"), this))
 {
     setWindowTitle(QStringLiteral("Menü prüfen"));
@@ -59,13 +58,6 @@ MenuCheckDialog::MenuCheckDialog(QWidget *parent)
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         choose(item ? m_list->indexOfTopLevelItem(item) : -1);
     });
-}
-
-void MenuCheckDialog::setVisible(bool visible)
-{
-    if (visible && !isVisible())
-        screenfit::fitDialog(this);
-    QDialog::setVisible(visible);
 }
 
 void MenuCheckDialog::setFile(const QString &path)

@@ -2,12 +2,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDialog>
 #include <QString>
 
 #include <vector>
 
 #include "menucheck.h"
+#include "screenfit.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -17,7 +17,7 @@ class QTreeWidget;
 // "Menü prüfen": the findings of the menu check of one file. Choosing a finding shows the stored
 // lines of its item read-only and, when the launcher shows the item, asks the window to show it.
 // "Reparieren" asks first, then leaves the repair to the window, which makes it one undo step.
-class MenuCheckDialog : public QDialog
+class MenuCheckDialog : public screenfit::FittedDialog
 {
     Q_OBJECT
 
@@ -38,9 +38,6 @@ public:
 
     // The status bar's note after loading a file with findings; empty when there are none.
     static QString statusText(size_t findings);
-
-    // Fits the dialog to its screen before it first shows.
-    void setVisible(bool visible) override;
 
 signals:
     // index: the entry, or menu::kNodeIndex for the node.

@@ -159,4 +159,11 @@ bool fitDialog(QDialog *dialog, QLayout *scrolled)
     return fit.scrolls && layout;
 }
 
+void FittedDialog::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        fitDialog(this, m_scrolled);
+    QDialog::setVisible(visible);
+}
+
 } // namespace screenfit

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QDialog>
 #include <QMargins>
 #include <QRect>
 #include <QSize>
 
-class QDialog;
 class QLayout;
 class QWidget;
 
@@ -46,5 +46,20 @@ void fitWindow(QWidget *window);
 // top-level box layout, so that what is beside it (the buttons, say) stays in view; by default
 // all of the dialog. Returns whether the contents scroll.
 bool fitDialog(QDialog *dialog, QLayout *scrolled = nullptr);
+
+// A dialog that fits its screen (fitDialog) before it first shows.
+class FittedDialog : public QDialog
+{
+public:
+    using QDialog::QDialog;
+    void setVisible(bool visible) override;
+
+protected:
+    // What scrolls when the dialog is too big for the screen; by default all of it.
+    void setScrolledLayout(QLayout *layout) { m_scrolled = layout; }
+
+private:
+    QLayout *m_scrolled = nullptr;
+};
 
 } // namespace screenfit

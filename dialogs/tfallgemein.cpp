@@ -8,7 +8,6 @@
 
 #include "konstanten.h"
 #include "messages.h"
-#include "screenfit.h"
 #include "tinifile.h"
 
 namespace {
@@ -36,9 +35,11 @@ void selectPosition(QButtonGroup *group, qint32 position)
 } // namespace
 
 TFallgemein::TFallgemein(const QString &menuFile, QWidget *owner)
-    : QDialog(owner), ui(std::make_unique<Ui::Fallgemein>()), m_menuFile(menuFile)
+    : FittedDialog(owner), ui(std::make_unique<Ui::Fallgemein>()), m_menuFile(menuFile)
 {
     ui->setupUi(this);
+    // OK and Abbruch beside the settings stay in view when the settings scroll.
+    setScrolledLayout(ui->leftColumn);
     // The spin box's editor is the font-size field.
     if (auto *edit = ui->Schriftgroesse->findChild<QLineEdit *>())
         edit->setObjectName(QStringLiteral("Edit1"));
@@ -71,13 +72,6 @@ TFallgemein::TFallgemein(const QString &menuFile, QWidget *owner)
 }
 
 TFallgemein::~TFallgemein() = default;
-
-void TFallgemein::setVisible(bool visible)
-{
-    if (visible && !isVisible())
-        screenfit::fitDialog(this, ui->leftColumn);
-    QDialog::setVisible(visible);
-}
 
 void TFallgemein::FormCreate()
 {

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QDialog>
-
 #include <memory>
 
 #include "generalsettings.h"
+#include "screenfit.h"
 
 class QButtonGroup;
 
@@ -15,7 +14,7 @@ class Fallgemein;
 
 // "Allgemeine Einstellungen": the launcher's settings in section "Config" of the menu file.
 // Reads them when created; "OK" writes them.
-class TFallgemein : public QDialog
+class TFallgemein : public screenfit::FittedDialog
 {
     Q_OBJECT
 
@@ -26,9 +25,6 @@ public:
     // What "OK" wrote to the menu file; empty until then, and when the write failed or changed
     // nothing.
     const transaction::Changes &changes() const { return m_changes; }
-
-    // Fits the dialog to its screen before it first shows.
-    void setVisible(bool visible) override;
 
 private:
     void FormCreate();

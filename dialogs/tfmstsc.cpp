@@ -8,7 +8,6 @@
 
 #include "messages.h"
 #include "remotedesktopsettings.h"
-#include "screenfit.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ void selectDepth(QComboBox *box, qint32 position)
 
 } // namespace
 
-Tfmstsc::Tfmstsc(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::fmstsc>())
+Tfmstsc::Tfmstsc(QWidget *owner) : FittedDialog(owner), ui(std::make_unique<Ui::fmstsc>())
 {
     ui->setupUi(this);
     ui->edparam->hide();
@@ -36,13 +35,6 @@ Tfmstsc::Tfmstsc(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::fmsts
 }
 
 Tfmstsc::~Tfmstsc() = default;
-
-void Tfmstsc::setVisible(bool visible)
-{
-    if (visible && !isVisible())
-        screenfit::fitDialog(this);
-    QDialog::setVisible(visible);
-}
 
 void Tfmstsc::FormCreate()
 {

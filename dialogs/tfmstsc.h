@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QDialog>
-
 #include <memory>
 #include <optional>
 
 #include "remotedesktopsettings.h"
+#include "screenfit.h"
 
 namespace Ui {
 class fmstsc;
@@ -14,7 +13,7 @@ class fmstsc;
 
 // "Terminalserver-Client einrichten": composes the switch line of a remote-desktop entry and
 // remembers its last values per user.
-class Tfmstsc : public QDialog
+class Tfmstsc : public screenfit::FittedDialog
 {
     Q_OBJECT
 
@@ -35,9 +34,6 @@ public:
     // FormClose: stores the values on every close. A failure keeps the dialog open for the user
     // to correct a value; a second failure with the same values closes it all the same.
     void done(int result) override;
-
-    // Fits the dialog to its screen before it first shows.
-    void setVisible(bool visible) override;
 
 private:
     void FormCreate();
