@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -1051,6 +1052,20 @@ void TestTfmain::controlsAreNamedAndReachable()
              QKeySequence(QStringLiteral("Alt+F4")));
     const auto *anlegen = w->findChild<QMenu *>(QStringLiteral("MenuAnlegen"));
     QCOMPARE(anlegen->actions().size(), 2);
+    // Every item of the menu bar's menus is chosen by a letter of its own.
+    for (const QAction *menu : w->menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (const QAction *item : menu->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            const qsizetype at = item->text().indexOf(QLatin1Char('&'));
+            QVERIFY2(at >= 0 && at + 1 < item->text().size(),
+                     qPrintable(menu->text() + ": " + item->text()));
+            const QChar letter = item->text().at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(menu->text() + ": " + item->text()));
+            letters.insert(letter);
+        }
+    }
 
     trigger(*w, "Beenden1");
     QVERIFY(!w->isVisible());
