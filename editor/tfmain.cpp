@@ -47,7 +47,9 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     : QMainWindow(parent), ui(std::make_unique<Ui::Tfmain>())
 {
     ui->setupUi(this);
-    m_history = new UndoHistory(this, [this](const menu::Result &result) { showResult(result); });
+    m_history = new UndoHistory(
+        this, [this](const menu::Result &result) { showResult(result); },
+        [this] { return maySwitchItem(); });
     // A line edit cuts longer text to 32767 characters, and the next save would store the cut.
     for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
         edit->setMaxLength(std::numeric_limits<int>::max());
@@ -328,6 +330,9 @@ void Tfmain::Knotenanlegen1Click()
         messages::showPlain(this, *refusal);
         return;
     }
+    // The new node is shown afterwards, in place of the edits.
+    if (!maySwitchItem())
+        return;
     const std::optional<QString> caption = messages::inputText(
         this, QStringLiteral("Neue Überschrift eingeben"), QStringLiteral("Beschriftung:"), 255);
     if (!caption)
@@ -338,7 +343,8 @@ void Tfmain::Knotenanlegen1Click()
 
 bool Tfmain::Eintraganlegen1Click()
 {
-    if (refuse(Need::Node))
+    // The node's own edits would be cleared for the new entry's fields.
+    if (refuse(Need::Node) || !maySwitchItem())
         return false;
     // The save takes the first free index as the file then stands; this one is shown meanwhile.
     ui->id->setText(QString::number(menu::freeEntryIndex(m_aktDatei, ui->section->text())));

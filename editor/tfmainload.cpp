@@ -326,7 +326,8 @@ void Tfmain::Menuepruefen1Click()
     dialog->setFile(m_aktDatei);
     connect(dialog, &MenuCheckDialog::showItem, this,
             [this](const QString &file, const QString &letter, int index) {
-                showResult({{}, file, letter, index});
+                if (maySwitchItem())
+                    showResult({{}, file, letter, index});
             });
     connect(dialog, &MenuCheckDialog::repairRequested, this, [this, dialog] {
         messages::guarded(this, [&] {

@@ -29,8 +29,10 @@ public:
 
 } // namespace
 
-UndoHistory::UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show)
-    : QObject(window), m_window(window), m_show(std::move(show)), m_stack(new QUndoStack(this)),
+UndoHistory::UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show,
+                         std::function<bool()> mayLeave)
+    : QObject(window), m_window(window), m_show(std::move(show)), m_mayLeave(std::move(mayLeave)),
+      m_stack(new QUndoStack(this)),
       m_undo(new QAction(QIcon(QStringLiteral(":/icons/undo.svg")), QString(), window)),
       m_redo(new QAction(QIcon(QStringLiteral(":/icons/redo.svg")), QString(), window))
 {
@@ -71,6 +73,13 @@ void UndoHistory::redo()
 
 void UndoHistory::step(bool back)
 {
+    // Edits saved on being asked are the newest step now: the user sees them stored, and the
+    // next undo takes them back; no older step is undone past them.
+    const int steps = m_stack->count();
+    bool leave = false;
+    messages::guarded(m_window, [&] { leave = m_mayLeave(); });
+    if (!leave || m_stack->count() != steps)
+        return;
     const int index = back ? m_stack->index() - 1 : m_stack->index();
     const auto *command = dynamic_cast<const Step *>(m_stack->command(index));
     if (!command)

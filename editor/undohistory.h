@@ -21,8 +21,10 @@ class UndoHistory : public QObject
     Q_OBJECT
 
 public:
-    // show: reloads the window and shows the item a step concerned.
-    UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show);
+    // show: reloads the window and shows the item a step concerned. mayLeave: whether the
+    // window may give up what its panel shows (it asks about unsaved edits).
+    UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show,
+                std::function<bool()> mayLeave);
     ~UndoHistory() override;
 
     QAction *undoAction() const { return m_undo; }
@@ -41,6 +43,7 @@ private:
 
     QWidget *m_window;
     std::function<void(const menu::Result &)> m_show;
+    std::function<bool()> m_mayLeave;
     QUndoStack *m_stack;
     QAction *m_undo;
     QAction *m_redo;

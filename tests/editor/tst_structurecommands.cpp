@@ -176,6 +176,8 @@ private Q_SLOTS:
     void createEntry();
     void createEntryAbandonedWritesNothing();
     void leavingEditedItemSaves();
+    void commandReplacingEditsAsks_data();
+    void commandReplacingEditsAsks();
 
     void deleteEntry_data();
     void deleteEntry();
@@ -451,6 +453,76 @@ void TestStructureCommands::leavingEditedItemSaves()
     QTest::keyClick(tree(*w), Qt::Key_Down);
     QVERIFY(readBytes(m_menu).contains("0p=-neu\r\n"));
     QCOMPARE(field(*w, "Name"), QStringLiteral("zwei"));
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+// Commands that show another item, or other fields, in place of unsaved edits ask first, as
+// leaving the item does.
+void TestStructureCommands::commandReplacingEditsAsks_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("name");          // the panel's "Name" afterwards
+    QTest::addColumn<QByteArrayList>("stored"); // in the file afterwards
+    QTest::addColumn<QByteArrayList>("absent");
+
+    const QByteArrayList none;
+    QTest::newRow("Knoten anlegen, Abbrechen")
+        << "Knotenanlegen1"
+        << "Abbrechen"
+        << "umbenannt" << QByteArrayList{"0p=-x"} << QByteArrayList{"Root=drei", "umbenannt"};
+    QTest::newRow("Knoten anlegen, Verwerfen")
+        << "Knotenanlegen1"
+        << "Verwerfen"
+        << "drei" << QByteArrayList{"Root=drei"} << QByteArrayList{"umbenannt"};
+    QTest::newRow("Eintrag anlegen, Abbrechen")
+        << "Eintraganlegen1"
+        << "Abbrechen"
+        << "umbenannt" << none << QByteArrayList{"umbenannt"};
+    QTest::newRow("Eintrag anlegen, Verwerfen") << "Eintraganlegen1"
+                                                << "Verwerfen"
+                                                << "" << none << QByteArrayList{"umbenannt"};
+    QTest::newRow("Rückgängig, Abbrechen")
+        << "Rueckgaengig1"
+        << "Abbrechen"
+        << "umbenannt" << QByteArrayList{"0p=-x"} << QByteArrayList{"umbenannt"};
+    QTest::newRow("Rückgängig, Verwerfen") << "Rueckgaengig1"
+                                           << "Verwerfen"
+                                           << "a" << none << QByteArrayList{"0p=-x", "umbenannt"};
+    // Saved on being asked, the edits are the newest step: the older one stays.
+    QTest::newRow("Rückgängig, Speichern")
+        << "Rueckgaengig1"
+        << "Speichern"
+        << "umbenannt" << QByteArrayList{"0p=-x", "Root=umbenannt"} << none;
+}
+
+void TestStructureCommands::commandReplacingEditsAsks()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, answer);
+    QFETCH(QString, name);
+    QFETCH(QByteArrayList, stored);
+    QFETCH(QByteArrayList, absent);
+    writeMenu(node("A", "eins") + entry(0, "a") + node("B", "zwei"));
+    auto w = start();
+    clickItem(*w, QStringLiteral("a"));
+    setField(*w, "param", QStringLiteral("-x"));
+    w->EsaveClick(); // a step to undo
+    clickItem(*w, QStringLiteral("eins"));
+    setField(*w, "Name", QStringLiteral("umbenannt"));
+
+    ScriptedRunner runner;
+    runner.then(ScriptedRunner::clickButton(answer));
+    if (action == QLatin1String("Knotenanlegen1") && answer != QLatin1String("Abbrechen"))
+        runner.then(ScriptedRunner::enterText(QStringLiteral("drei")));
+    trigger(*w, action);
+    QCOMPARE(runner.shownTexts().value(0), QStringLiteral("Änderungen an »eins« speichern?"));
+    QCOMPARE(field(*w, "Name"), name);
+    const QByteArray file = readBytes(m_menu);
+    for (const QByteArray &text : stored)
+        QVERIFY2(file.contains(text), text.constData());
+    for (const QByteArray &text : absent)
+        QVERIFY2(!file.contains(text), text.constData());
     QCOMPARE(runner.unexpected(), 0);
 }
 
