@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "cp1252.h"
+#include "menucheckdialog.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "tfmain.h"
@@ -489,6 +490,12 @@ void TestStructureCommands::commandReplacingEditsAsks_data()
     QTest::newRow("Rückgängig, Verwerfen") << "Rueckgaengig1"
                                            << "Verwerfen"
                                            << "a" << none << QByteArrayList{"0p=-x", "umbenannt"};
+    QTest::newRow("Menü prüfen, Abbrechen") << "Menuepruefen1"
+                                            << "Abbrechen"
+                                            << "umbenannt" << none << QByteArrayList{"umbenannt"};
+    QTest::newRow("Menü prüfen, Verwerfen") << "Menuepruefen1"
+                                            << "Verwerfen"
+                                            << "ohne" << none << QByteArrayList{"umbenannt"};
     // Saved on being asked, the edits are the newest step: the older one stays.
     QTest::newRow("Rückgängig, Speichern")
         << "Rueckgaengig1"
@@ -503,7 +510,9 @@ void TestStructureCommands::commandReplacingEditsAsks()
     QFETCH(QString, name);
     QFETCH(QByteArrayList, stored);
     QFETCH(QByteArrayList, absent);
-    writeMenu(node("A", "eins") + entry(0, "a") + node("B", "zwei"));
+    // "ohne" lacks its program: the menu check's only finding.
+    writeMenu(node("A", "eins") + entry(0, "a") + node("B", "zwei") +
+              Lines{"0b=ohne", "0p=", "0v=0", "0dc=0"});
     auto w = start();
     clickItem(*w, QStringLiteral("a"));
     setField(*w, "param", QStringLiteral("-x"));
@@ -516,6 +525,8 @@ void TestStructureCommands::commandReplacingEditsAsks()
     if (action == QLatin1String("Knotenanlegen1") && answer != QLatin1String("Abbrechen"))
         runner.then(ScriptedRunner::enterText(QStringLiteral("drei")));
     trigger(*w, action);
+    if (auto *check = w->findChild<MenuCheckDialog *>())
+        check->choose(0);
     QCOMPARE(runner.shownTexts().value(0), QStringLiteral("Änderungen an »eins« speichern?"));
     QCOMPARE(field(*w, "Name"), name);
     const QByteArray file = readBytes(m_menu);
