@@ -83,7 +83,7 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
             qOverload<>(&QTimer::start));
     connect(m_watchDelay, &QTimer::timeout, this,
             [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
-    // One check after the loads of one turn (a command reloads more than once), after the tree.
+    // One count for all the loads of one turn of the event loop, made after the tree shows.
     m_checkDelay = new QTimer(this);
     m_checkDelay->setSingleShot(true);
     m_checkDelay->setInterval(0);

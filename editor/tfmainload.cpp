@@ -304,7 +304,7 @@ void Tfmain::fileChangedOutside()
 
 void Tfmain::showCheckResult()
 {
-    // Unchanged since the last count (a reload after a write that did not touch this file).
+    // Unchanged since the last count (F5, or a change elsewhere in the watched folder).
     const QByteArray version = m_aktDatei.toUtf8() + '\0' + menu::version(m_aktDatei);
     if (version == m_checkedVersion)
         return;
