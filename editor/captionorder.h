@@ -5,12 +5,9 @@
 #include <QLocale>
 #include <QString>
 
-#include <memory>
+#include <algorithm>
+#include <utility>
 #include <vector>
-
-class QTreeWidgetItem;
-
-using Items = std::vector<std::unique_ptr<QTreeWidgetItem>>;
 
 // The order of tree captions: letter case counts only when the texts are otherwise equal (lower
 // case first), and digits compare as characters, so "10" comes before "9".
@@ -25,9 +22,27 @@ public:
 
     bool lessThan(const QString &a, const QString &b) const;
 
-    // Sorts items by their text; items with equal texts keep their order.
-    void sort(Items &items) const;
+    // Sorts items by their caption, text(item); items with equal captions keep their order.
+    template <typename T, typename Text> void sort(std::vector<T> &items, Text text) const;
 
 private:
     QCollator m_collator;
 };
+
+template <typename T, typename Text> void CaptionOrder::sort(std::vector<T> &items, Text text) const
+{
+    // The texts are taken out of the items once; the collator then compares them directly,
+    // which stops at the first difference and so beats building a full sort key per item.
+    std::vector<std::pair<QString, size_t>> keyed;
+    keyed.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        keyed.emplace_back(text(items[i]), i);
+    std::stable_sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+        return m_collator.compare(a.first, b.first) < 0;
+    });
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const auto &k : keyed)
+        sorted.push_back(std::move(items[k.second]));
+    items = std::move(sorted);
+}

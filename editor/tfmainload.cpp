@@ -48,6 +48,13 @@ QStringList folderEntries(const QString &folder)
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+using Items = std::vector<std::unique_ptr<QTreeWidgetItem>>;
+
+QString captionOf(const std::unique_ptr<QTreeWidgetItem> &item)
+{
+    return item->text(0);
+}
+
 QList<QTreeWidgetItem *> release(Items &items)
 {
     QList<QTreeWidgetItem *> released;
@@ -158,11 +165,11 @@ void Tfmain::fillTree()
         for (const menu::Entry &entry : node.entries)
             entries.push_back(std::make_unique<TreeItem>(dateOf(node, entry)));
         // Sorted while still outside the tree: no model signals, no repaints.
-        order.sort(entries);
+        order.sort(entries, captionOf);
         nodeItem->addChildren(release(entries));
         nodes.push_back(std::move(nodeItem));
     }
-    order.sort(nodes);
+    order.sort(nodes, captionOf);
     ui->Tree->setUpdatesEnabled(false);
     const QSignalBlocker blocker(ui->Tree);
     ui->Tree->clear();
