@@ -2,60 +2,61 @@
 #include "tfmain.h"
 #include "ui_tfmain.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
-#include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QStandardPaths>
-#include <QTimer>
 
-#include <limits>
-
-#include "captionorder.h"
+#include "commandbar.h"
+#include "editorpanel.h"
+#include "filewatch.h"
+#include "menucommands.h"
 #include "menulayout.h"
+#include "menutree.h"
 #include "messages.h"
 #include "modalrunner.h"
 #include "screenfit.h"
-#include "tfallgemein.h"
-#include "tfmstsc.h"
-#include "treeitem.h"
 #include "undohistory.h"
 #include "versioninfo.h"
 
 namespace {
 
-using menufile::kNodeId;
-
 // The splitter snaps the tree shut at this width or less and keeps this much room right of it.
 constexpr int kSplitterSnap = 30;
-// Other programs write in several steps; one reload after they are done is enough.
-constexpr int kWatchDelayMs = 200;
 
-const QString kChooseBranch = QStringLiteral("Wählen Sie erst einen Zweig aus!");
-const QString kDeleteNode = QStringLiteral(
-    "Sind Sie sicher, dass Sie den Knoten >> %1 << inklusive aller Untereinträge löschen wollen?");
+const QString kDataFolder = QStringLiteral("daten");
+
+// An installed program's folder is a system folder that holds no menu files and that the user
+// cannot write; its data folder is then one of the user's own, created on first start.
+QString dataFolderFor(const QString &programFolder)
+{
+    if (QFileInfo(programFolder + kDataFolder).isDir()) // a file of that name does not count
+        return programFolder + kDataFolder + QLatin1Char('/');
+    if (QDir(programFolder) != QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR)))
+        return programFolder;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/tarvik-konfig/") + kDataFolder + QLatin1Char('/');
+    QDir().mkpath(folder);
+    return folder;
+}
 
 } // namespace
 
 Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::Tfmain>())
+    : QMainWindow(parent), ui(std::make_unique<Ui::Tfmain>()), m_state([this] { render(); }),
+      m_commands(std::make_unique<MenuCommands>(this, m_state))
 {
     ui->setupUi(this);
-    m_history = new UndoHistory(
-        this, [this](const menu::Result &result) { showResult(result); },
-        [this] { return maySwitchItem(); });
-    // A line edit cuts longer text to 32767 characters, and the next save would store the cut.
-    for (QLineEdit *edit : {ui->Name, ui->pfad, ui->param})
-        edit->setMaxLength(std::numeric_limits<int>::max());
-    setUpImages();
-    setUpToolBar();
-    setUpStatusBar();
+    m_history = new UndoHistory(this, m_state, [this] { return m_commands->mayLeave(); });
+    m_commands->setHistory(m_history);
+    m_bar = new CommandBar(*ui, this, m_history->undoAction(), m_history->redoAction());
+    m_tree = ui->Tree;
+    m_tree->setFindField(ui->Suche);
 
     ui->Splitter1->setCollapsible(0, true);
     ui->Splitter1->setCollapsible(1, false);
@@ -64,31 +65,12 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     ui->Tree->setMinimumWidth(1);
     ui->Suche->setMinimumWidth(1);
     ui->Panel1->setMinimumWidth(kSplitterSnap);
-    // The selection stays visible while the tree has no focus.
-    QPalette palette = ui->Tree->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    ui->Tree->setPalette(palette);
     setTreeWidth(menufile::kDefaultTreeWidth);
-    fitPanelToFont();
+    m_panel = new EditorPanel(*ui, this);
 
-    m_watcher = new QFileSystemWatcher(this);
-    m_watchDelay = new QTimer(this);
-    m_watchDelay->setSingleShot(true);
-    m_watchDelay->setInterval(kWatchDelayMs);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_watchDelay, qOverload<>(&QTimer::start));
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_watchDelay,
-            qOverload<>(&QTimer::start));
-    connect(m_watchDelay, &QTimer::timeout, this,
+    m_watch = new FileWatch(this);
+    connect(m_watch, &FileWatch::changed, this,
             [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
-    // One count for all the loads of one turn of the event loop, made after the tree shows.
-    m_checkDelay = new QTimer(this);
-    m_checkDelay->setSingleShot(true);
-    m_checkDelay->setInterval(0);
-    connect(m_checkDelay, &QTimer::timeout, this, &Tfmain::showCheckResult);
-
     wireCommands();
     // Made for a screen of 1024 x 768 at scale 1: bounded to the screen it opens on.
     screenfit::fitWindow(this);
@@ -97,11 +79,65 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     messages::guarded(this, [&] { FormCreate(arguments, programDir); });
 }
 
-Tfmain::~Tfmain() = default;
+Tfmain::~Tfmain()
+{
+    // The children go after the state: nothing they tell on their way may reach it.
+    for (QObject *child : {static_cast<QObject *>(m_tree), static_cast<QObject *>(m_panel),
+                           static_cast<QObject *>(m_watch)})
+        child->disconnect(this);
+}
+
+void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
+{
+    const QString name = arguments.size() == 1 ? arguments.first() : menufile::kDefaultMenuFile;
+    QString programFolder = programDir;
+    if (!programFolder.isEmpty() && !programFolder.endsWith(QLatin1Char('/')))
+        programFolder += QLatin1Char('/');
+    m_datenPfad = dataFolderFor(programFolder);
+    // An absolute path names the menu file itself; joined to the data folder it would name none.
+    m_state.open(QDir::isAbsolutePath(name) ? name : m_datenPfad + name);
+}
+
+void Tfmain::render()
+{
+    const WindowState &state = m_state;
+    if (state.loads() != m_renderedLoads) {
+        m_renderedLoads = state.loads();
+        setWindowTitle(QStringLiteral("%1 (%2)").arg(messages::kApplicationTitle, state.file()));
+        m_bar->setSublisten(FileWatch::subLists(state.file(), state.folder()));
+        m_watch->watch(state.file(), state.folder());
+        setTreeWidth(state.menu().treeWidth);
+        m_tree->build(state.menu());
+        m_bar->countFindings(state.file());
+    }
+    m_tree->filter(state.findText());
+    m_tree->select(state.selection(), state.revealed());
+    m_tree->setGuarded(state.asksBeforeLeaving());
+    m_panel->render(state.panel(), state.edited());
+    m_bar->showNote(state.note());
+    m_bar->showMovePending(state.move().has_value());
+    // Several items have no fields to save.
+    const bool saveOffered = state.panel().kind != PanelState::Kind::Several;
+    ui->Esave->setEnabled(saveOffered);
+    ui->Speichern1->setEnabled(saveOffered);
+}
+
+void Tfmain::chooseItems(const QList<ItemPlace> &places)
+{
+    if (places != m_state.selection() && m_commands->mayLeave())
+        m_state.choose(places);
+    // Answered "Abbrechen", the tree shows the item in the panel again.
+    render();
+}
+
+void Tfmain::LoadMenuFile(const QString &path)
+{
+    m_state.show({path, std::nullopt}, false);
+}
 
 QString Tfmain::statusText() const
 {
-    return m_statusNote->text();
+    return m_bar->note();
 }
 
 int Tfmain::treeWidth() const
@@ -120,84 +156,11 @@ void Tfmain::setTreeWidth(int width)
 void Tfmain::closeEvent(QCloseEvent *event)
 {
     bool leave = false;
-    messages::guarded(this, [&] { leave = maySwitchItem(); });
+    messages::guarded(this, [&] { leave = m_commands->mayLeave(); });
     if (leave)
         event->accept();
     else
         event->ignore();
-}
-
-menu::ItemRef Tfmain::shownOrGone() const
-{
-    if (const std::optional<menu::ItemRef> item = shownItem(); item && !m_entryPrepared)
-        return *item;
-    throw transaction::EChangedOutside(
-        QStringLiteral("»%1« wurde außerhalb des Editors geändert oder entfernt.")
-            .arg(m_shown ? m_shown->caption : QString()));
-}
-
-std::optional<menu::ItemRef> Tfmain::shownItem() const
-{
-    return m_shownRef;
-}
-
-std::optional<menu::ItemRef> Tfmain::refOf(const Tdaten &daten) const
-{
-    for (const menu::Node &node : m_menu.nodes) {
-        if (node.letter != daten.section)
-            continue;
-        if (daten.id == kNodeId)
-            return menu::refOf(m_menu, node);
-        const int index = daten.id.toInt();
-        if (index >= 0 && index < int(node.entries.size()))
-            return menu::refOf(m_menu, node, node.entries[size_t(index)]);
-    }
-    return std::nullopt;
-}
-
-bool Tfmain::refuse(Need need)
-{
-    const bool node = m_shown && m_shown->id == kNodeId && !m_entryPrepared;
-    QString message;
-    if (!m_shown)
-        message = kChooseBranch;
-    else if (need == Need::Node && !node)
-        message = kChooseBranch;
-    else if (need == Need::EntryToDuplicate && node)
-        message = QStringLiteral("Wählen Sie erst einen Eintrag zum Duplizieren aus!");
-    else if (need == Need::EntryToMove && node)
-        message = QStringLiteral("Knoten können nicht verschoben werden!");
-    if (message.isEmpty())
-        return false;
-    messages::showPlain(this, message);
-    return true;
-}
-
-bool Tfmain::apply(const QString &name, const std::function<menu::Result()> &command,
-                   bool showWritten)
-{
-    menu::Result result;
-    try {
-        result = command();
-    } catch (const transaction::EChangedOutside &changed) {
-        messages::showPlain(this, changed.message());
-        LoadMenuFile(m_aktDatei);
-        return false;
-    }
-    m_history->record(name, result);
-    // The item just written stays in view; after a delete the menu starts from its first node.
-    if (showWritten && result.file == m_aktDatei)
-        load(m_aktDatei, {result.letter, result.index, true});
-    else
-        LoadMenuFile(m_aktDatei);
-    return true;
-}
-
-void Tfmain::showResult(const menu::Result &result)
-{
-    if (!result.file.isEmpty())
-        m_aktDatei = result.file;
-    load(m_aktDatei, {result.letter, result.index, true});
 }
 
 std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QString &suffix)
@@ -213,7 +176,8 @@ std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QStr
     m_dlgo->setFileMode(QFileDialog::AnyFile);
     m_dlgo->setAcceptMode(QFileDialog::AcceptOpen);
     m_dlgo->setNameFilters(filters);
-    m_dlgo->setDirectory(m_aktPfad.isEmpty() ? QDir::currentPath() : m_aktPfad);
+    const QString folder = m_state.folder();
+    m_dlgo->setDirectory(folder.isEmpty() ? QDir::currentPath() : folder);
     m_dlgo->setDefaultSuffix(suffix);
     if (auto *fileName = m_dlgo->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         fileName->clear();
@@ -225,45 +189,32 @@ std::optional<QString> Tfmain::chooseFile(const QStringList &filters, const QStr
     return chosen.first();
 }
 
-void Tfmain::pfadChange()
-{
-    ui->pfad->setToolTip(ui->pfad->text());
-}
-
 void Tfmain::btopenClick()
 {
-    if (!maySwitchItem())
+    if (!m_commands->mayLeave())
         return;
     const auto chosen =
         chooseFile({QStringLiteral("Tarvik-Dateien (*.ini)"), QStringLiteral("Alle Dateien (*)")},
                    QStringLiteral("ini"));
     if (chosen)
-        openMenuFile(*chosen);
+        m_state.open(*chosen);
 }
 
 void Tfmain::Neuladen1Click()
 {
-    if (!maySwitchItem())
-        return;
-    LoadMenuFile(m_aktDatei);
-}
-
-void Tfmain::btProgrammClick()
-{
-    const auto chosen = chooseFile(
-        {QStringLiteral("Programme (*.exe)"), QStringLiteral("Alle Dateien (*)")}, QString());
-    if (chosen)
-        ui->pfad->setText(*chosen);
+    if (m_commands->mayLeave())
+        LoadMenuFile(m_state.file());
 }
 
 void Tfmain::SublistenChange()
 {
-    const QString name = m_sublisten->currentText();
-    if (name.isEmpty() || !maySwitchItem()) {
-        m_sublisten->setCurrentIndex(-1);
+    QComboBox *box = m_bar->sublisten();
+    const QString name = box->currentText();
+    if (name.isEmpty() || !m_commands->mayLeave()) {
+        box->setCurrentIndex(-1);
         return;
     }
-    openMenuFile(m_aktPfad + name);
+    m_state.open(m_state.folder() + name);
 }
 
 void Tfmain::splitterReleased()
@@ -277,19 +228,13 @@ void Tfmain::splitterReleased()
 void Tfmain::Splitter1Moved()
 {
     const int width = treeWidth();
-    menu::writeWidth(m_aktDatei, width);
-    m_loadedVersion = menu::version(m_aktDatei); // our own write is no outside change
-    m_statusNote->setText(QStringLiteral("Neue Breite: %1 Pixel").arg(width));
+    menu::writeWidth(m_state.file(), width);
+    m_state.storedWidth(width);
 }
 
 void Tfmain::ToolButton1Click()
 {
-    // A new dialog each time, filled afresh from the file; the tree is not reloaded afterwards.
-    TFallgemein dialog(m_aktDatei, this);
-    ModalRunner::current().exec(dialog);
-    m_history->record(QStringLiteral("Allgemeine Einstellungen"),
-                      {dialog.changes(), m_aktDatei, QString(), menu::kNodeIndex});
-    m_loadedVersion = menu::version(m_aktDatei); // the tree shows nothing of these settings
+    m_commands->generalSettings();
 }
 
 void Tfmain::Beenden1Click()
@@ -302,152 +247,151 @@ void Tfmain::VersionsInfo1Click()
     versioninfo::ShowVersionInfo(this);
 }
 
-void Tfmain::EsaveClick()
+void Tfmain::TreeClick()
 {
-    save();
+    // An empty tree has nothing selected: the panel stays as it is.
+    const QList<ItemPlace> places = m_tree->selectedPlaces();
+    if (!places.isEmpty())
+        chooseItems(places);
 }
 
-bool Tfmain::save()
+void Tfmain::pfadChange()
 {
-    if (refuse(Need::Item))
-        return false;
-    if (ui->Name->text().isEmpty())
-        ui->Name->setText(QStringLiteral("(Unbenannt)"));
-    const std::optional<menu::ItemRef> item = shownItem();
-    const menu::Fields fields = panelFields();
-    const bool prepared = m_entryPrepared;
-    return apply(QStringLiteral("Speichern von »%1«").arg(fields.caption), [&] {
-        if (!item)
-            return menu::saveItem(shownOrGone(), fields);
-        return prepared ? menu::saveNewEntry(*item, fields) : menu::saveItem(*item, fields);
-    });
+    m_panel->pfadChange();
+}
+
+void Tfmain::btProgrammClick()
+{
+    const auto chosen = chooseFile(
+        {QStringLiteral("Programme (*.exe)"), QStringLiteral("Alle Dateien (*)")}, QString());
+    if (!chosen)
+        return;
+    // An edit like any other: nothing is written until the save.
+    menu::Fields fields = m_state.panel().fields;
+    fields.program = *chosen;
+    m_state.edit(fields);
+}
+
+void Tfmain::EsaveClick()
+{
+    m_commands->save();
 }
 
 void Tfmain::Knotenanlegen1Click()
 {
-    // Asking for a caption that cannot be stored would waste the user's typing.
-    if (const std::optional<QString> refusal = menu::nodeRefusal(m_aktDatei, m_openedAsNew)) {
-        messages::showPlain(this, *refusal);
-        return;
-    }
-    // The new node is shown afterwards, in place of the edits.
-    if (!maySwitchItem())
-        return;
-    const std::optional<QString> caption = messages::inputText(
-        this, QStringLiteral("Neue Überschrift eingeben"), QStringLiteral("Beschriftung:"), 255);
-    if (!caption)
-        return;
-    apply(QStringLiteral("Anlegen von »%1«").arg(*caption),
-          [&] { return menu::createNode(m_aktDatei, *caption, m_openedAsNew); });
+    m_commands->createNode();
 }
 
 bool Tfmain::Eintraganlegen1Click()
 {
-    // The node's own edits would be cleared for the new entry's fields.
-    if (refuse(Need::Node) || !maySwitchItem())
+    if (!m_commands->prepareEntry())
         return false;
-    // The save takes the first free index as the file then stands; this one is shown meanwhile.
-    ui->id->setText(QString::number(menu::freeEntryIndex(m_aktDatei, ui->section->text())));
-    m_entryPrepared = true;
-    ui->Name->clear();
     // The new entry's own fields at once, so nothing typed is stored without being seen.
-    setEntryLayout(true);
-    ui->encrypt->setChecked(false);
-    ui->NichtSchliessen->setChecked(false);
-    ui->Name->setFocus(Qt::OtherFocusReason);
-    markEdited();
+    m_panel->focusName();
     return true;
-}
-
-void Tfmain::prepareEntry()
-{
-    Eintraganlegen1Click();
 }
 
 void Tfmain::btdeleteClick()
 {
-    if (refuse(Need::Item))
-        return;
-    if (!m_move) {
-        const QString question =
-            m_shown->id == kNodeId
-                ? kDeleteNode
-                : QStringLiteral("Wollen Sie wirklich den Eintrag >> %1 << löschen?");
-        if (!messages::confirm(this, question.arg(ui->Name->text())))
-            return;
-    }
-    apply(
-        QStringLiteral("Löschen von »%1«").arg(m_shown->caption),
-        [&] { return menu::deleteItem(shownOrGone()); }, false);
-}
-
-void Tfmain::showMovePending(bool pending)
-{
-    ui->btmove->setIcon(m_imageList1.at(pending ? MovePending : Move));
-    m_showingMove = true;
-    ui->btmove->setChecked(pending);
-    m_showingMove = false;
+    m_commands->deleteItem();
 }
 
 void Tfmain::btmoveClick()
 {
-    if (!m_move) {
-        // The button toggles itself when clicked; it stays up unless the move starts.
-        showMovePending(false);
-        if (refuse(Need::Item) || refuse(Need::EntryToMove))
-            return;
-        m_move = PendingMove{shownOrGone(), panelFields()};
-        showMovePending(true);
-        m_statusNote->setText(QStringLiteral(
-            "Wählen Sie nun den neuen Zweig und klicken Sie erneut auf Verschieben."));
-        return;
-    }
-    showMovePending(true);
-    // Refused when no node is shown: the move stays pending, so the user can pick one.
-    if (refuse(Need::Node))
-        return;
-    const PendingMove move = *m_move;
-    m_move.reset();
-    showMovePending(false);
-    m_statusNote->clear();
-    apply(QStringLiteral("Verschieben von »%1«").arg(move.fields.caption),
-          [&] { return menu::moveEntry(move.source, shownOrGone(), move.fields); });
+    m_commands->move();
 }
 
 void Tfmain::ToolButton7Click()
 {
-    if (refuse(Need::Item) || refuse(Need::EntryToDuplicate))
-        return;
-    const menu::Fields fields = panelFields();
-    apply(QStringLiteral("Duplizieren von »%1«").arg(fields.caption),
-          [&] { return menu::duplicateEntry(shownOrGone(), fields); });
+    m_commands->duplicate();
 }
 
 void Tfmain::ToolButton4Click()
 {
-    if (refuse(Need::Node))
-        return;
-    const QString caption = ui->Name->text();
-    menu::exportTarget(m_aktDatei, caption); // refuses before anything is asked or written
-    const bool expand = ui->klappCheck->isChecked();
-    // Answered "&Nein", the node stays and the sub-list is a copy of it.
-    const bool remove = m_move || messages::confirm(this, kDeleteNode.arg(caption));
-    apply(QStringLiteral("Export von »%1«").arg(caption),
-          [&] { return menu::exportNode(shownOrGone(), caption, expand, remove); });
+    m_commands->exportNode();
 }
 
 void Tfmain::btTSCClick()
 {
-    if (refuse(Need::Item))
+    m_commands->remoteDesktop();
+}
+
+void Tfmain::Menuepruefen1Click()
+{
+    m_commands->menuCheck();
+}
+
+void Tfmain::fileChangedOutside()
+{
+    if (m_state.changedOutside())
         return;
-    Tfmstsc dialog(this);
-    // Only a remote-desktop entry's parameters are a switch line worth reading back. A line that
-    // cannot be read ends the command here, before the dialog shows or stores anything.
-    if (menufile::isTscPath(ui->pfad->text()))
-        dialog.ReadSwitchLine(ui->param->text());
-    if (ModalRunner::current().exec(dialog) != QDialog::Accepted)
-        return;
-    ui->param->setText(dialog.switchLine());
-    ui->pfad->setText(menufile::kTscMarker);
-    EsaveClick();
+    // The file is as loaded; the folder may hold a new sub-list, and a replaced file is a new
+    // file to the watcher.
+    m_bar->setSublisten(FileWatch::subLists(m_state.file(), m_state.folder()));
+    m_watch->watch(m_state.file(), m_state.folder());
+}
+
+void Tfmain::escapePressed()
+{
+    // Esc closes the find it was typed into, else ends a pending move, else closes the find.
+    if (m_state.move() && !m_tree->findHasFocus())
+        m_state.endMove();
+    else if (m_tree->findOpen())
+        m_tree->closeFind();
+}
+
+void Tfmain::wireCommands()
+{
+    const std::pair<QAction *, void (Tfmain::*)()> commands[] = {
+        {ui->btopen, &Tfmain::btopenClick},
+        {ui->TarvikDateiffnen1, &Tfmain::btopenClick},
+        {ui->Neuladen1, &Tfmain::Neuladen1Click},
+        {ui->Beenden1, &Tfmain::Beenden1Click},
+        {ui->ToolButton1, &Tfmain::ToolButton1Click},
+        {ui->itelbearbeiten1, &Tfmain::ToolButton1Click},
+        {ui->VersionsInfo1, &Tfmain::VersionsInfo1Click},
+        {ui->Menuepruefen1, &Tfmain::Menuepruefen1Click},
+        {ui->Esave, &Tfmain::EsaveClick},
+        {ui->Speichern1, &Tfmain::EsaveClick},
+        {ui->Knotenanlegen1, &Tfmain::Knotenanlegen1Click},
+        {ui->Knotenanlegen2, &Tfmain::Knotenanlegen1Click},
+        {ui->btdelete, &Tfmain::btdeleteClick},
+        {ui->Lschen1, &Tfmain::btdeleteClick},
+        {ui->btmove, &Tfmain::btmoveClick},
+        {ui->ToolButton7, &Tfmain::ToolButton7Click},
+        {ui->ToolButton4, &Tfmain::ToolButton4Click}};
+    for (const auto &[action, handler] : commands)
+        connect(action, &QAction::triggered, this, guardedCommand(handler));
+    for (QAction *action : {ui->Eintraganlegen1, ui->Eintraganlegen2})
+        connect(action, &QAction::triggered, this,
+                [this] { messages::guarded(this, [this] { Eintraganlegen1Click(); }); });
+    connect(ui->btProgramm, &QToolButton::clicked, this, guardedCommand(&Tfmain::btProgrammClick));
+    connect(ui->btTSC, &QToolButton::clicked, this, guardedCommand(&Tfmain::btTSCClick));
+    connect(m_bar->sublisten(), &QComboBox::activated, this,
+            guardedCommand(&Tfmain::SublistenChange));
+    connect(ui->Splitter1, &QSplitter::splitterMoved, this,
+            guardedCommand(&Tfmain::splitterReleased));
+
+    connect(m_panel, &EditorPanel::edited, this,
+            [this](const menu::Fields &fields) { m_state.edit(fields); });
+    connect(m_tree, &MenuTree::chosen, this, [this](const QList<ItemPlace> &places) {
+        messages::guarded(this, [&] { chooseItems(places); });
+    });
+    connect(ui->Suchen1, &QAction::triggered, m_tree, &MenuTree::openFind);
+    connect(m_tree, &MenuTree::findChanged, this,
+            [this](const QString &text) { m_state.setFind(text); });
+    connect(new QShortcut(Qt::Key_F2, this), &QShortcut::activated, m_panel,
+            &EditorPanel::focusName);
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this,
+            &Tfmain::escapePressed);
+}
+
+std::function<void()> Tfmain::guardedCommand(void (Tfmain::*handler)())
+{
+    return [this, handler] {
+        messages::guarded(this, [this, handler] { (this->*handler)(); });
+        // A control may have changed itself (the move button toggles when clicked) where the
+        // command refused: it shows the state again.
+        render();
+    };
 }

@@ -5,20 +5,24 @@
 #include <QTreeWidgetItem>
 
 #include "tdaten.h"
+#include "windowstate.h"
 
 // A tree item with its record; the record lives exactly as long as the item.
 class TreeItem : public QTreeWidgetItem
 {
 public:
-    explicit TreeItem(Tdaten daten) : QTreeWidgetItem(UserType), m_daten(std::move(daten))
+    TreeItem(Tdaten daten, int index)
+        : QTreeWidgetItem(UserType), m_daten(std::move(daten)), m_index(index)
     {
         setText(0, m_daten.caption);
     }
 
     const Tdaten &daten() const { return m_daten; }
+    ItemPlace place() const { return {m_daten.section, m_index}; }
 
 private:
     Tdaten m_daten;
+    int m_index; // the id as a number, kNodeIndex for a node
 };
 
 // Shows an item's caption as its tooltip where the tree cuts it off. Asked only when the tooltip

@@ -8,6 +8,7 @@
 
 #include "messages.h"
 #include "undo.h"
+#include "windowstate.h"
 
 namespace {
 
@@ -15,23 +16,26 @@ constexpr int kSteps = 100;
 
 // The files are written by the history before the stack moves, so the command itself only
 // carries the step.
-class Step : public QUndoCommand
+class HistoryStep : public QUndoCommand
 {
 public:
-    Step(const QString &name, menu::Result result) : QUndoCommand(name), result(std::move(result))
-    {
-    }
+    explicit HistoryStep(const ::Step &step) : QUndoCommand(escaped(step.name)), step(step) {}
     void undo() override {}
     void redo() override {}
 
-    menu::Result result;
+    // A menu shows "&" as the access key's mark.
+    static QString escaped(QString name)
+    {
+        return name.replace(QLatin1Char('&'), QLatin1String("&&"));
+    }
+
+    ::Step step;
 };
 
 } // namespace
 
-UndoHistory::UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show,
-                         std::function<bool()> mayLeave)
-    : QObject(window), m_window(window), m_show(std::move(show)), m_mayLeave(std::move(mayLeave)),
+UndoHistory::UndoHistory(QWidget *window, WindowState &state, std::function<bool()> mayLeave)
+    : QObject(window), m_window(window), m_state(state), m_mayLeave(std::move(mayLeave)),
       m_stack(new QUndoStack(this)),
       m_undo(new QAction(QIcon(QStringLiteral(":/icons/undo.svg")), QString(), window)),
       m_redo(new QAction(QIcon(QStringLiteral(":/icons/redo.svg")), QString(), window))
@@ -53,12 +57,10 @@ UndoHistory::UndoHistory(QWidget *window, std::function<void(const menu::Result 
 
 UndoHistory::~UndoHistory() = default;
 
-void UndoHistory::record(const QString &name, const menu::Result &result)
+void UndoHistory::record(const Step &step)
 {
-    if (result.changes.empty())
-        return;
-    QString text = name;
-    m_stack->push(new Step(text.replace(QLatin1Char('&'), QLatin1String("&&")), result));
+    if (!step.changes.empty())
+        m_stack->push(new HistoryStep(step));
 }
 
 void UndoHistory::undo()
@@ -81,21 +83,22 @@ void UndoHistory::step(bool back)
     if (!leave || m_stack->count() != steps)
         return;
     const int index = back ? m_stack->index() - 1 : m_stack->index();
-    const auto *command = dynamic_cast<const Step *>(m_stack->command(index));
+    const auto *command = dynamic_cast<const HistoryStep *>(m_stack->command(index));
     if (!command)
         return;
-    const menu::Result result = command->result;
+    const Step step = command->step;
     bool done = false;
     messages::guarded(m_window, [&] {
         if (back)
-            undo::revert(result.changes);
+            undo::revert(step.changes);
         else
-            undo::reapply(result.changes);
+            undo::reapply(step.changes);
         done = true;
     });
     if (done)
         back ? m_stack->undo() : m_stack->redo();
-    messages::guarded(m_window, [&] { m_show(result); });
+    // Refused, the step wrote nothing: the window stays where it is, on the file as it stands.
+    messages::guarded(m_window, [&] { done ? m_state.showStep(step, back) : m_state.refresh(); });
 }
 
 void UndoHistory::updateActions()

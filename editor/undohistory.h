@@ -6,11 +6,11 @@
 
 #include <functional>
 
-#include "menumodel.h"
-
 class QAction;
 class QUndoStack;
 class QWidget;
+class WindowState;
+struct Step;
 
 // The window's history of written steps: "Rückgängig" and "Wiederholen" with the step's name.
 // A step is taken back or done again only when every key it changed still holds what it left
@@ -21,18 +21,17 @@ class UndoHistory : public QObject
     Q_OBJECT
 
 public:
-    // show: reloads the window and shows the item a step concerned. mayLeave: whether the
-    // window may give up what its panel shows (it asks about unsaved edits).
-    UndoHistory(QWidget *window, std::function<void(const menu::Result &)> show,
-                std::function<bool()> mayLeave);
+    // state: what the window shows, moved to what a step was started from (undo) or showed
+    // (redo). mayLeave: whether the window may give up what its panel shows (it asks about
+    // unsaved edits).
+    UndoHistory(QWidget *window, WindowState &state, std::function<bool()> mayLeave);
     ~UndoHistory() override;
 
     QAction *undoAction() const { return m_undo; }
     QAction *redoAction() const { return m_redo; }
 
-    // Records a command that wrote (nothing when it changed no file), named e.g.
-    // "Löschen von »Mail«".
-    void record(const QString &name, const menu::Result &result);
+    // Records a command that wrote (nothing when it changed no file).
+    void record(const Step &step);
 
     void undo();
     void redo();
@@ -42,7 +41,7 @@ private:
     void step(bool back);
 
     QWidget *m_window;
-    std::function<void(const menu::Result &)> m_show;
+    WindowState &m_state;
     std::function<bool()> m_mayLeave;
     QUndoStack *m_stack;
     QAction *m_undo;
