@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// What only the window shows: the find above the tree, the panel at other sizes, the tooltips
-// of cut-off captions, and the move button driven by assistive technology.
+// What only the window shows: the find above the tree, the tree's selection after a question
+// about unsaved edits, the panel at other sizes, the tooltips of cut-off captions, and the move
+// button driven by assistive technology.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include "windowprobe.h"
 
 using testfiles::crlf;
+using testfiles::readBytes;
 using testfiles::writeBytes;
 using windowprobe::control;
 using windowprobe::field;
@@ -143,6 +145,57 @@ private Q_SLOTS:
         QCOMPARE(treeTexts(*w), (QStringList{"Neu", "Zubehör", "  Rechner"}));
         QCOMPARE(windowprobe::tree(*w)->currentItem()->text(0), QStringLiteral("Neu"));
         QCOMPARE(field(*w, "Name"), QStringLiteral("Neu"));
+    }
+
+    void cancelKeepsTheTreeOnThePanelsItem_data()
+    {
+        QTest::addColumn<QString>("how"); // another item is chosen
+        for (const char *how :
+             {"click", "right click", "key", "type-ahead", "find, Return", "find, Down"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+
+    // Leaving an edited item, "Abbrechen" keeps the edits in the panel and the tree on their
+    // item, however the other one was chosen; the next command acts on the item both show.
+    void cancelKeepsTheTreeOnThePanelsItem()
+    {
+        QFETCH(QString, how);
+        auto w = start();
+        auto *tree = windowprobe::tree(*w);
+        windowprobe::clickItem(*w, QStringLiteral("Rechner"));
+        windowprobe::setField(*w, "param", QStringLiteral("-neu"));
+        ScriptedRunner runner;
+        runner.then(ScriptedRunner::clickButton(QStringLiteral("Abbrechen")));
+        QTreeWidgetItem *notizen = windowprobe::item(*w, QStringLiteral("Notizen"));
+        const QPoint at = tree->visualItemRect(notizen).center();
+        if (how == QLatin1String("click")) {
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        } else if (how == QLatin1String("right click")) {
+            QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at);
+        } else if (how == QLatin1String("key")) {
+            tree->setFocus();
+            QTest::keyClick(tree, Qt::Key_Up);
+        } else if (how == QLatin1String("type-ahead")) {
+            tree->setFocus();
+            QTest::keyClicks(tree, QStringLiteral("P"));
+        } else {
+            QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+            auto *find = control<QLineEdit>(*w, "Suche");
+            QTest::keyClicks(find, QStringLiteral("post"));
+            QTest::keyClick(find,
+                            how.endsWith(QLatin1String("Down")) ? Qt::Key_Down : Qt::Key_Return);
+        }
+        QCOMPARE(runner.shownTexts(), QStringList{"Änderungen an »Rechner« speichern?"});
+        QCOMPARE(field(*w, "Name"), QStringLiteral("Rechner"));
+        QCOMPARE(field(*w, "param"), QStringLiteral("-neu"));
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Rechner"));
+        // Also where the find hides it.
+        const QModelIndexList selected = tree->selectionModel()->selectedIndexes();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().data().toString(), QStringLiteral("Rechner"));
+        w->EsaveClick();
+        QVERIFY(readBytes(m_menu).contains("0b=Rechner\r\n0d=calc.exe\r\n0p=-neu\r\n"));
+        QCOMPARE(runner.unexpected(), 0);
     }
 
     // Wider, the fields grow and the buttons right of them move along; narrower than the panel's

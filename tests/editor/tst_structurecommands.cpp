@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -210,6 +211,8 @@ private Q_SLOTS:
     void exportWriteFailureLeavesNoFile();
 
     void undoAndRedoActions();
+    void undoShowsWhereTheStepStarted_data();
+    void undoShowsWhereTheStepStarted();
     void outsideChangeWhileEditing_data();
     void outsideChangeWhileEditing();
 
@@ -1288,6 +1291,67 @@ void TestStructureCommands::undoAndRedoActions()
     QVERIFY(runner.shownTexts().last().contains(QStringLiteral("Anders")) ||
             runner.shownTexts().last().contains(QStringLiteral("geändert")));
     QVERIFY(undo->isEnabled());
+    QCOMPARE(runner.unexpected(), 0);
+}
+
+// Undo shows the file and item the step was started from, redo what the step showed: never a
+// file the step removed, and never a note of a state that is over.
+void TestStructureCommands::undoShowsWhereTheStepStarted_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("done"); // file, item in tree and panel, note
+    QTest::addColumn<QString>("undone");
+
+    QTest::newRow("export") << "export"
+                            << "tarvik.ini Rest Rest "
+                            << "tarvik.ini Büro Büro ";
+    QTest::newRow("export as a copy") << "export as a copy"
+                                      << "tarvik.ini Büro Büro "
+                                      << "tarvik.ini Büro Büro ";
+    QTest::newRow("move into a sub-list") << "move"
+                                          << "tarvik.Kasse Mail Mail "
+                                          << "tarvik.ini Mail Mail ";
+}
+
+void TestStructureCommands::undoShowsWhereTheStepStarted()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, done);
+    QFETCH(QString, undone);
+    writeMenu(node("A", "B\xfcro") + entry(0, "Mail") + node("B", "Rest"));
+    writeMenu(node("A", "Kasse"), QStringLiteral("tarvik.Kasse"));
+    const QMap<QString, QByteArray> before = folderSnapshot(m_data);
+    auto w = start();
+    auto shownNow = [&w] {
+        return QStringList{QFileInfo(w->aktDatei()).fileName(), tree(*w)->currentItem()->text(0),
+                           field(*w, "Name"), w->statusText()}
+            .join(QLatin1Char(' '));
+    };
+    ScriptedRunner runner;
+    if (command == QLatin1String("move")) {
+        clickItem(*w, QStringLiteral("Mail"));
+        trigger(*w, QStringLiteral("btmove"));
+        auto *list = w->findChild<QComboBox *>(QStringLiteral("Sublisten"));
+        const int index = list->findText(QStringLiteral("tarvik.Kasse"));
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+        clickItem(*w, QStringLiteral("Kasse"));
+        trigger(*w, QStringLiteral("btmove"));
+    } else {
+        clickItem(*w, QStringLiteral("Büro"));
+        runner.then(ScriptedRunner::clickButton(
+            command == QLatin1String("export") ? QStringLiteral("&Ja") : QStringLiteral("&Nein")));
+        trigger(*w, QStringLiteral("ToolButton4"));
+    }
+    const QMap<QString, QByteArray> after = folderSnapshot(m_data);
+    QCOMPARE(shownNow(), done);
+
+    trigger(*w, QStringLiteral("Rueckgaengig1"));
+    QCOMPARE(folderSnapshot(m_data), before);
+    QCOMPARE(shownNow(), undone);
+    trigger(*w, QStringLiteral("Wiederholen1"));
+    QCOMPARE(folderSnapshot(m_data), after);
+    QCOMPARE(shownNow(), done);
     QCOMPARE(runner.unexpected(), 0);
 }
 

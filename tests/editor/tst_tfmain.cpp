@@ -110,6 +110,8 @@ private Q_SLOTS:
     void openCancelledChangesNothing();
     void programChooserAndOpenShareDialog();
     void sublistSwitch();
+    void noteBelongsToTheFileShown_data();
+    void noteBelongsToTheFileShown();
 
     void createNodeAndEntry();
     void createNodeRefusedBeforeAsking_data();
@@ -710,6 +712,61 @@ void TestTfmain::sublistSwitch()
     QCOMPARE(treeTexts(*w), QStringList{"Kasse"});
     QCOMPARE(list->currentIndex(), -1);
     QCOMPARE(w->windowTitle(), QStringLiteral("Tarvik konfigurieren (%1)").arg(kasse));
+}
+
+void TestTfmain::noteBelongsToTheFileShown_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("after"); // with a sub-list shown
+
+    const QString prompt =
+        QStringLiteral("Wählen Sie nun den neuen Zweig und klicken Sie erneut auf Verschieben.");
+    QTest::newRow("new file") << "new file"
+                              << "Die Datei gibt es noch nicht; sie wird mit dem ersten Knoten "
+                                 "angelegt."
+                              << "";
+    QTest::newRow("removed outside") << "removed"
+                                     << "Die Datei wurde außerhalb des Editors entfernt."
+                                     << "";
+    QTest::newRow("tree width") << "width"
+                                << "Neue Breite: 180 Pixel"
+                                << "";
+    // The move goes on in the sub-list.
+    QTest::newRow("move pending") << "move" << prompt << prompt;
+}
+
+void TestTfmain::noteBelongsToTheFileShown()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, note);
+    QFETCH(QString, after);
+    makeProgramDir();
+    const QString kasse = m_program + QStringLiteral("/daten/tarvik.Kasse");
+    writeBytes(kasse, crlf({"[A]", "Root=Kasse"}));
+    auto w = start();
+    ScriptedRunner runner;
+    if (cause == QLatin1String("new file")) {
+        runner.then(ScriptedRunner::chooseFile(m_program + QStringLiteral("/daten/tarvik.neu")));
+        trigger(*w, "btopen");
+    } else if (cause == QLatin1String("removed")) {
+        QFile::remove(m_menu);
+        trigger(*w, "Neuladen1");
+    } else if (cause == QLatin1String("width")) {
+        emit w->findChild<QSplitter *>(QStringLiteral("Splitter1"))->splitterMoved(150, 1);
+    } else {
+        clickItem(*w, QStringLiteral("Post"));
+        trigger(*w, "btmove");
+    }
+    QCOMPARE(w->statusText(), note);
+
+    auto *list = w->findChild<QComboBox *>(QStringLiteral("Sublisten"));
+    const int index = list->findText(QStringLiteral("tarvik.Kasse"));
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+    QCOMPARE(w->aktDatei(), kasse);
+    QCOMPARE(w->statusText(), after);
+    QCOMPARE(runner.unexpected(), 0);
 }
 
 void TestTfmain::createNodeAndEntry()
