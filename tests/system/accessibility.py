@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 """Drives the real program the way a screen reader or keyboard user does: through the
 accessibility interface (AT-SPI) and the keyboard, on a copy of the sample menu under Xvfb.
-It creates a node and an entry in it, edits and saves the entry, leaves an edit unsaved and
-discards it on closing, and checks the file on disk.
+It exports a node and takes the export back, leaves an edited entry for another item and
+answers "Abbrechen", creates a node and an entry in it, edits and saves the entry, leaves an
+edit unsaved and discards it on closing, and checks the file on disk.
 
 Run inside a D-Bus bus of its own:
     dbus-run-session -- /usr/bin/python3 accessibility.py <program> <sample folder> <scratch dir>
@@ -230,6 +231,56 @@ def tour_dialogs(screen, caption, panel, tree):
                    "Terminalserver-Client einrichten", "Escape")
 
 
+def selected_cells(tree):
+    return [cell.name for cell in find_all(tree, "table cell")
+            if cell.getState().contains(pyatspi.STATE_SELECTED)]
+
+
+def undo_export(screen, caption, main, panel, tree, menu):
+    """An export undone: the window shows the menu file with the node again, and no note of
+    the sub-list the undo removed."""
+    sublist = os.path.join(os.path.dirname(menu), "tarvik.Büro")
+    screen.click(wait_for("the node", lambda: find(tree, "table cell", "Büro")))
+    wait_for("the node in the panel", lambda: panel.name == "Bearbeiten [A|-]")
+    screen.keys(caption, "alt+b", "x")
+    wait_for("the question", lambda: screen.window("Bestätigung"))
+    screen.keys("Bestätigung", "Return")
+    wait_for("the sub-list", lambda: os.path.exists(sublist))
+    wait_for("the node gone", lambda: find(tree, "table cell", "Büro") is None)
+    screen.keys(caption, "ctrl+z")
+    wait_for("the sub-list removed", lambda: not os.path.exists(sublist))
+    wait_for("the node in the panel again", lambda: panel.name == "Bearbeiten [A|-]")
+    if screen.frame(caption) is None:
+        raise Failure("the window no longer shows the menu file")
+    if selected_cells(tree) != ["Büro"]:
+        raise Failure(f"the tree shows {selected_cells(tree)} after the undo, not the node")
+    if find(main, "label", "Die Datei gibt es noch nicht; sie wird mit dem ersten Knoten "
+                           "angelegt.") is not None:
+        raise Failure("the status bar speaks of a file that is not shown")
+
+
+def cancel_keeps_item(screen, caption, panel, tree, fields):
+    """Leaving an edited entry by click and by key, "Abbrechen" keeps the tree on it."""
+    params = fields["Parameter"]
+    screen.click(wait_for("the entry", lambda: find(tree, "table cell", "E-Mail")))
+    wait_for("the entry in the panel", lambda: panel.name == "Bearbeiten [A|2]")
+    stored = text_of(params)
+    set_text(params, stored + " -neu")
+    wait_for("the edit mark", lambda: panel.name.endswith(" *"))
+    for leave in (lambda: screen.click(find(tree, "table cell", "Adressbuch")),
+                  lambda: screen.keys(caption, "Up")):
+        leave()
+        wait_for("the question", lambda: screen.window(TITLE))
+        screen.keys(TITLE, "Escape")
+        wait_for("the question to close", lambda: screen.window(TITLE) is None)
+        time.sleep(0.3)  # what the tree would do after the question
+        if selected_cells(tree) != ["E-Mail"] or panel.name != "Bearbeiten [A|2] *":
+            raise Failure(f"after Abbrechen the tree shows {selected_cells(tree)}, "
+                          f"the panel '{panel.name}'")
+    set_text(params, stored)
+    wait_for("the edit taken back", lambda: not panel.name.endswith(" *"))
+
+
 def run(screen, menu, original):
     caption = f"{TITLE} ({menu})"
     main = wait_for("the main window", lambda: screen.frame(caption), timeout=30)
@@ -251,6 +302,11 @@ def run(screen, menu, original):
     with open(menu, "rb") as f:
         if f.read() != before:
             raise Failure("opening and leaving the dialogs changed the menu file")
+    undo_export(screen, caption, main, panel, tree, menu)
+    cancel_keeps_item(screen, caption, panel, tree, fields)
+    with open(menu, "rb") as f:
+        if f.read() != before:
+            raise Failure("the export taken back or the edit left changed the menu file")
 
     def panel_shows(section, ident):
         return panel.name == f"Bearbeiten [{section}|{ident}]"
