@@ -105,8 +105,15 @@ std::optional<Changes> Transaction::commit()
     std::sort(lockOrder.begin(), lockOrder.end(),
               [](const Entry *a, const Entry *b) { return a->key < b->key; });
     std::vector<std::unique_ptr<durable::FileLock>> locks;
-    for (const Entry *e : lockOrder)
+    for (const Entry *e : lockOrder) {
         locks.push_back(std::make_unique<durable::FileLock>(e->path));
+        // Writing without the lock could undo the other writer's change unseen.
+        if (locks.back()->busy())
+            throw EIniFileException(QStringLiteral("%1 ist von einem anderen Programm gesperrt. "
+                                                   "Es wurde nichts gespeichert; versuchen Sie "
+                                                   "es später erneut.")
+                                        .arg(e->path));
+    }
     for (const Entry *e : changed) {
         if (current(e->path) != e->before)
             return std::nullopt;
@@ -120,6 +127,16 @@ std::optional<Changes> Transaction::commit()
         if (!ok)
             throw EIniFileException(profiletext::cannotWrite(e->path));
         changes.push_back({e->path, e->before, after});
+    }
+    return changes;
+}
+
+Changes Transaction::pending() const
+{
+    Changes changes;
+    for (const auto &e : m_files) {
+        if (e->after() != e->before)
+            changes.push_back({e->path, e->before, e->after()});
     }
     return changes;
 }

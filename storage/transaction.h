@@ -62,9 +62,14 @@ public:
 
     // Writes every changed file, in the order of their first use, each with one durable write,
     // after making sure under a lock that none changed since it was read. nullopt when one did:
-    // nothing is written then. A failed write raises EIniFileException; the files written
+    // nothing is written then. A file whose lock another writer keeps raises EIniFileException
+    // before anything is written. A failed write raises EIniFileException; the files written
     // before it stay written, which the order of first use makes a copy, never a loss.
     std::optional<Changes> commit();
+
+    // What commit() would write now, in the same order, without writing anything: for a dry run
+    // or a preview.
+    Changes pending() const;
 
 private:
     struct Entry;
