@@ -118,6 +118,8 @@ void refuseLong(const QString &what, const QString &value)
                            .arg(value.size()));
 }
 
+} // namespace
+
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
     refuseLong(QStringLiteral("Die Beschriftung"), fields.caption);
@@ -137,6 +139,13 @@ void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fi
                      fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params);
     file.WriteBool(letter, names[size_t(EntryKey::KeepOpen)], fields.keepOpen);
 }
+
+TMemIniFile &checkedFile(Transaction &t, const ItemRef &item, bool wholeNode)
+{
+    return expectItem(t, item, wholeNode);
+}
+
+namespace {
 
 Fields named(Fields fields)
 {

@@ -12,6 +12,7 @@
 #include "transaction.h"
 
 class TCustomIniFile;
+class TMemIniFile;
 
 // The menu as the launcher reads it, and every command that changes it as a transaction on the
 // files as they stand. The window shows a Menu, keeps an ItemRef of the item in its panel, and
@@ -155,6 +156,13 @@ Result duplicateEntry(transaction::Transaction &t, const ItemRef &shown, const F
 Result exportNode(const ItemRef &shown, const QString &caption, bool expand, bool deleteNode);
 Result exportNode(transaction::Transaction &t, const ItemRef &shown, const QString &caption,
                   bool expand, bool deleteNode);
+
+// For steps of one's own: the item's file as the transaction holds it, once it holds the item
+// as seen (wholeNode: a node with every entry it showed), else EChangedOutside.
+TMemIniFile &checkedFile(transaction::Transaction &t, const ItemRef &item, bool wholeNode = true);
+// Writes the five keys of entry index from fields, with the commands' refusals (too long,
+// scrambled text outside Windows-1252) and the store's; the caption as given.
+void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields);
 
 // Runs steps in one transaction (again on the files as they then stand when another program
 // changed one meanwhile) and commits: the Result the steps return, with what was written.

@@ -126,9 +126,9 @@ std::optional<QString> freeNodeLetter(TCustomIniFile &file)
     return std::nullopt;
 }
 
-int freeEntryIndex(TCustomIniFile &file, const QString &section)
+int freeEntryIndex(TCustomIniFile &file, const QString &section, int from)
 {
-    int index = 0;
+    int index = from;
     while (entryExists(file, section, index))
         ++index;
     return index;
