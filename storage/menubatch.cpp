@@ -80,9 +80,12 @@ std::vector<std::pair<QString, QString>> sectionKeys(TCustomIniFile &file, const
     return keys;
 }
 
-// The letter a copied node takes: the first free one, where the launcher will show it. One whose
-// section still holds keys would mix them into the node, so that is refused.
-QString freeLetterFor(TMemIniFile &file)
+enum class Mode { Copy, Move };
+
+} // namespace
+
+// The first free letter, where the launcher will show the node.
+QString letterForNewNode(TMemIniFile &file)
 {
     const std::optional<QString> letter = menuops::freeNodeLetter(file);
     if (!letter)
@@ -95,22 +98,24 @@ QString freeLetterFor(TMemIniFile &file)
     return *letter;
 }
 
-enum class Mode { Copy, Move };
+TMemIniFile &targetFile(Transaction &t, const Target &target)
+{
+    if (target.node)
+        return checkedFile(t, *target.node, false);
+    if (!t.exists(target.file))
+        throw EChangedOutside(QStringLiteral("Die Datei %1 gibt es nicht mehr. Es wurde nichts "
+                                             "gespeichert.")
+                                  .arg(target.file));
+    return t.file(target.file);
+}
+
+namespace {
 
 Result copyOrMove(Transaction &t, const std::vector<ItemRef> &items, const Target &target,
                   Mode mode)
 {
     // The target's file is used first, so it is written first.
-    TMemIniFile *to = nullptr;
-    if (target.node) {
-        to = &checkedFile(t, *target.node, false);
-    } else {
-        if (!t.exists(target.file))
-            throw EChangedOutside(QStringLiteral("Die Datei %1 gibt es nicht mehr. Es wurde "
-                                                 "nichts gespeichert.")
-                                      .arg(target.file));
-        to = &t.file(target.file);
-    }
+    TMemIniFile *to = &targetFile(t, target);
     std::vector<Source> sources = checked(t, items);
     const bool anyEntry = std::any_of(sources.begin(), sources.end(),
                                       [](const Source &s) { return !s.ref.isNode(); });
@@ -141,7 +146,7 @@ Result copyOrMove(Transaction &t, const std::vector<ItemRef> &items, const Targe
         if (!s.ref.isNode())
             continue;
         const auto keys = sectionKeys(*s.file, s.ref.letter);
-        const QString letter = freeLetterFor(*to);
+        const QString letter = letterForNewNode(*to);
         for (const auto &[name, value] : keys)
             to->WriteString(letter, name, value);
         if (result.letter.isEmpty())

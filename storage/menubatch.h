@@ -42,4 +42,10 @@ Result moveItems(transaction::Transaction &t, const std::vector<ItemRef> &items,
                  const Target &target);
 Result moveItems(const std::vector<ItemRef> &items, const Target &target);
 
+// For steps of one's own: the target's file once the target node is as seen (its caption and
+// flag) or, without a node, once the file exists; and the letter a new node of a copy takes
+// there, refused when its section still holds keys that would mix into the node.
+TMemIniFile &targetFile(transaction::Transaction &t, const Target &target);
+QString letterForNewNode(TMemIniFile &file);
+
 } // namespace menu

@@ -107,7 +107,8 @@ TMemIniFile &expectItem(Transaction &t, const ItemRef &item, bool wholeNode = fa
     return file;
 }
 
-// The launcher reads a value into a buffer of 2048 bytes: a longer one would come back cut.
+} // namespace
+
 void refuseLong(const QString &what, const QString &value)
 {
     if (value.size() > kMaxValueLength)
@@ -117,8 +118,6 @@ void refuseLong(const QString &what, const QString &value)
                            .arg(kMaxValueLength)
                            .arg(value.size()));
 }
-
-} // namespace
 
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {

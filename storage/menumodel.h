@@ -160,6 +160,8 @@ Result exportNode(transaction::Transaction &t, const ItemRef &shown, const QStri
 // For steps of one's own: the item's file as the transaction holds it, once it holds the item
 // as seen (wholeNode: a node with every entry it showed), else EChangedOutside.
 TMemIniFile &checkedFile(transaction::Transaction &t, const ItemRef &item, bool wholeNode = true);
+// ERefused naming what ("Die Beschriftung") when value is longer than kMaxValueLength.
+void refuseLong(const QString &what, const QString &value);
 // Writes the five keys of entry index from fields, with the commands' refusals (too long,
 // scrambled text outside Windows-1252) and the store's; the caption as given.
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields);

@@ -66,16 +66,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("first and last entry of a node")
             << QStringList{"Büro/0", "Büro/3"}
-            << QStringList{"A:Büro", "  0:Calc", "  1:Word", "B:Lager", "  0:Scan", "C:Technik",
-                           "  0:Putty"};
+            << QStringList{"A:Büro",   "  0:Calc",  "  1:Word", "B:Lager",
+                           "  0:Scan", "C:Technik", "  0:Putty"};
         QTest::newRow("given in rising order, the last moved into the first hole")
             << QStringList{"Büro/1", "Büro/2"}
-            << QStringList{"A:Büro", "  0:Mail", "  1:Fax", "B:Lager", "  0:Scan", "C:Technik",
-                           "  0:Putty"};
+            << QStringList{"A:Büro",   "  0:Mail",  "  1:Fax",  "B:Lager",
+                           "  0:Scan", "C:Technik", "  0:Putty"};
         QTest::newRow("entries of two nodes, one given twice")
             << QStringList{"Lager/0", "Büro/0", "Lager/0"}
-            << QStringList{"A:Büro", "  0:Fax", "  1:Word", "  2:Calc", "B:Lager", "C:Technik",
-                           "  0:Putty"};
+            << QStringList{"A:Büro",  "  0:Fax",   "  1:Word", "  2:Calc",
+                           "B:Lager", "C:Technik", "  0:Putty"};
         QTest::newRow("a node and the last node, an entry of the first")
             << QStringList{"Büro/2", "Technik", "Büro"} << QStringList{"A:Lager", "  0:Scan"};
     }
@@ -109,7 +109,8 @@ private Q_SLOTS:
     void moveIntoAnotherFile()
     {
         QFETCH(menufixtures::Encoding, encoding);
-        writeBytes(m_sub, menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Bon"), encoding));
+        writeBytes(m_sub,
+                   menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Bon"), encoding));
         const QByteArray menuBefore = readBytes(m_menu);
         const QByteArray subBefore = readBytes(m_sub);
         const menu::Result result =
@@ -162,9 +163,8 @@ private Q_SLOTS:
         QVERIFY(menu::moveItems(items({"Büro/2", "Lager"}, m_menu), buero).changes.empty());
         QCOMPARE(readBytes(m_menu), before);
         QCOMPARE(menu::copyItems(items({"Büro/2", "Büro/0"}, m_menu), buero).index, 4);
-        QCOMPARE(shown(m_menu).mid(0, 7), (QStringList{"A:Büro", "  0:Mail", "  1:Word",
-                                                       "  2:Calc", "  3:Fax", "  4:Calc",
-                                                       "  5:Mail"}));
+        QCOMPARE(shown(m_menu).mid(0, 7), (QStringList{"A:Büro", "  0:Mail", "  1:Word", "  2:Calc",
+                                                       "  3:Fax", "  4:Calc", "  5:Mail"}));
     }
 };
 
