@@ -34,16 +34,12 @@ bool asBool(const std::optional<QString> &value)
     return StrToIntDef(value.value_or(QString()), 0) != 0;
 }
 
+// paramsPlain: the text holds the parameters plain also where they are marked scrambled.
 menu::Fields fieldsFrom(const menuops::EntryKeys &keys, bool paramsPlain)
 {
-    menu::Fields fields;
-    fields.caption = keys.caption.value_or(QString());
-    fields.program = keys.program.value_or(QString());
-    fields.params = keys.params.value_or(QString());
-    fields.scrambled = asBool(keys.scrambled);
-    fields.keepOpen = asBool(keys.keepOpen);
-    if (fields.scrambled && !paramsPlain)
-        fields.params = menufile::ScrambleParams(fields.params);
+    menu::Fields fields = menu::fieldsOf(keys);
+    if (fields.scrambled && paramsPlain)
+        fields.params = keys.params.value_or(QString());
     return fields;
 }
 
@@ -65,8 +61,8 @@ std::optional<QString> optionalOf(const QJsonValue &value)
 
 QJsonArray jsonOf(const menuops::EntryKeys &keys)
 {
-    return {jsonOf(keys.caption), jsonOf(keys.program), jsonOf(keys.params),
-            jsonOf(keys.scrambled), jsonOf(keys.keepOpen)};
+    return {jsonOf(keys.caption), jsonOf(keys.program), jsonOf(keys.params), jsonOf(keys.scrambled),
+            jsonOf(keys.keepOpen)};
 }
 
 menuops::EntryKeys keysOf(const QJsonArray &array)
@@ -136,8 +132,8 @@ QString written(const QString &value)
 void appendEntry(QString &text, int index, const menu::Fields &f)
 {
     const auto line = [&](EntryKey key, const QString &value) {
-        text += menufile::entryKey(index, key) + QLatin1Char('=') + written(value) +
-                QLatin1Char('\n');
+        text +=
+            menufile::entryKey(index, key) + QLatin1Char('=') + written(value) + QLatin1Char('\n');
     };
     line(EntryKey::Caption, f.caption);
     line(EntryKey::Program, f.program);
@@ -160,8 +156,10 @@ std::vector<Entry> entriesIn(const profilefile::Document &doc, const QString &se
     std::sort(indices.begin(), indices.end());
     for (const int index : std::as_const(indices)) {
         menuops::EntryKeys keys;
-        keys.caption = profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Caption));
-        keys.program = profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Program));
+        keys.caption =
+            profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Caption));
+        keys.program =
+            profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Program));
         keys.params = profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Params));
         keys.scrambled =
             profiletext::value(doc, section, menufile::entryKey(index, EntryKey::Scrambled));

@@ -277,6 +277,15 @@ ItemRef refOf(const Menu &menu, const Node &node, const Entry &entry)
     return item;
 }
 
+Fields fieldsOf(const menuops::EntryKeys &keys)
+{
+    ItemRef entry;
+    entry.index = 0;
+    entry.caption = keys.caption.value_or(QString());
+    entry.seen = seenOf(keys);
+    return fieldsOf(entry);
+}
+
 Fields fieldsOf(const ItemRef &item)
 {
     Fields fields;

@@ -106,8 +106,9 @@ struct Result
     int index = kNodeIndex;
 };
 
-// The fields an item held as seen (plain parameters).
+// The fields an item held as seen, or an entry's stored keys (plain parameters).
 Fields fieldsOf(const ItemRef &item);
+Fields fieldsOf(const menuops::EntryKeys &keys);
 
 // Every command raises EChangedOutside, writing nothing, when the file no longer holds the item
 // as seen (or is gone), ERefused for what the user must change first (a caption, program or

@@ -85,6 +85,11 @@ bool Transaction::exists(const QString &path)
     return entry(path).before.has_value();
 }
 
+std::optional<QByteArray> Transaction::original(const QString &path)
+{
+    return entry(path).before;
+}
+
 void Transaction::remove(const QString &path)
 {
     entry(path).removed = true;

@@ -59,6 +59,9 @@ public:
     bool exists(const QString &path);
     // Removes the file at commit (it must have been read, as file() does).
     void remove(const QString &path);
+    // The file's bytes as they were read (reads it if not read yet); nullopt when it did not
+    // exist.
+    std::optional<QByteArray> original(const QString &path);
 
     // Writes every changed file, in the order of their first use, each with one durable write,
     // after making sure under a lock that none changed since it was read. nullopt when one did:

@@ -28,7 +28,8 @@ QStringList describe(const menuclip::Clip &clip)
         out << QStringLiteral("%1%2:%3|%4|%5|%6|%7")
                    .arg(prefix)
                    .arg(e.index)
-                   .arg(f.caption, f.program, f.params, f.scrambled ? "v" : "", f.keepOpen ? "k" : "");
+                   .arg(f.caption, f.program, f.params, f.scrambled ? "v" : "",
+                        f.keepOpen ? "k" : "");
     };
     for (const menuclip::Entry &e : clip.entries)
         add(QString(), e);
@@ -124,16 +125,15 @@ private Q_SLOTS:
     void pasteIntoEveryEncoding()
     {
         QFETCH(menufixtures::Encoding, encoding);
-        writeBytes(m_sub, menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Bon"),
-                                             encoding));
+        writeBytes(m_sub,
+                   menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Bon"), encoding));
         const menuclip::Clip clip = menuclip::collect(
-            {itemOf(m_menu, "Büro", 1), itemOf(m_menu, "Büro", 0), itemOf(m_menu, "Lager")},
-            false);
+            {itemOf(m_menu, "Büro", 1), itemOf(m_menu, "Büro", 0), itemOf(m_menu, "Lager")}, false);
         const menu::Result result =
             menuclip::paste(clip, {m_sub, itemOf(m_sub, QStringLiteral("Kasse"))});
         QCOMPARE(result.index, 1);
-        QCOMPARE(shown(m_sub), (QStringList{"A:Kasse", "  0:Bon", "  1:Wort", "  2:Mail",
-                                            "B:Lager", "  0:Scan"}));
+        QCOMPARE(shown(m_sub), (QStringList{"A:Kasse", "  0:Bon", "  1:Wort", "  2:Mail", "B:Lager",
+                                            "  0:Scan"}));
         const menu::Entry wort = menu::load(m_sub).nodes[0].entries[1];
         QVERIFY(wort.scrambled && wort.keepOpen);
         QCOMPARE(wort.params, QStringLiteral("-Wort"));

@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: MIT
+#include "menureplace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
+
+#include "menulayout.h"
+#include "menuops.h"
+#include "tinifile.h"
+
+namespace menureplace {
+
+using transaction::ERefused;
+using transaction::Transaction;
+
+namespace {
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// The text with every match replaced; nullopt when nothing matched. Whole words: a match that
+// begins (ends) with a word character must not follow (precede) one.
+std::optional<QString> replaced(const QString &text, const Options &o)
+{
+    const qsizetype n = o.find.size();
+    const bool wordStart = o.wholeWords && isWordChar(o.find.front());
+    const bool wordEnd = o.wholeWords && isWordChar(o.find.back());
+    QString out;
+    qsizetype copied = 0;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = text.indexOf(o.find, from, o.caseSensitivity);
+        if (at < 0)
+            break;
+        if ((wordStart && at > 0 && isWordChar(text[at - 1])) ||
+            (wordEnd && at + n < text.size() && isWordChar(text[at + n]))) {
+            from = at + 1;
+            continue;
+        }
+        out += QStringView(text).sliced(copied, at - copied);
+        out += o.replacement;
+        copied = from = at + n;
+    }
+    if (copied == 0)
+        return std::nullopt;
+    out += QStringView(text).sliced(copied);
+    return out;
+}
+
+// Every change in the file as it stands, in the launcher's order.
+std::vector<Change> find(TMemIniFile &file, const QString &path, const Options &o)
+{
+    std::vector<Change> changes;
+    const auto add = [&](const QString &letter, int index, const QString &node,
+                         const QString &entry, Field field, const QString &text) {
+        if (!(o.fields & field))
+            return;
+        if (std::optional<QString> after = replaced(text, o))
+            changes.push_back({path, letter, index, node, entry, field, text, *after, {}});
+    };
+    for (const menu::Node &node : menu::read(file, true).nodes) {
+        add(node.letter, menu::kNodeIndex, node.caption, {}, Captions, node.caption);
+        for (const menu::Entry &e : node.entries) {
+            add(node.letter, e.index, node.caption, e.caption, Captions, e.caption);
+            add(node.letter, e.index, node.caption, e.caption, Programs, e.program);
+            add(node.letter, e.index, node.caption, e.caption, Params, e.params);
+        }
+    }
+    return changes;
+}
+
+// Writes one change as the window's save would write the item, with the save's refusals, and
+// refuses what would hide the item from the launcher.
+void write(TMemIniFile &file, const Change &c)
+{
+    if (c.index == menu::kNodeIndex) {
+        menu::refuseLong(QStringLiteral("Die Beschriftung"), c.after);
+        if (c.after == QLatin1String("*"))
+            throw ERefused(QStringLiteral("Einen Knoten mit der Beschriftung „*“ zeigt der "
+                                          "Starter nicht."));
+        file.WriteString(c.letter, menufile::kRootKey, c.after);
+        return;
+    }
+    menu::Fields fields = menu::fieldsOf(menuops::readEntryKeys(file, c.letter, c.index));
+    switch (c.field) {
+    case Captions:
+        if (c.after.isEmpty())
+            throw ERefused(QStringLiteral("Die Beschriftung wäre leer; der Starter zeigte dann "
+                                          "weder diesen Eintrag noch die folgenden."));
+        fields.caption = c.after;
+        break;
+    case Programs:
+        fields.program = c.after;
+        break;
+    case Params:
+    case AllFields:
+        fields.params = c.after;
+        break;
+    }
+    menu::writeEntry(file, c.letter, c.index, fields);
+}
+
+QString placeOf(const Change &c)
+{
+    if (c.index == menu::kNodeIndex)
+        return QStringLiteral("Knoten »%1« in %2").arg(c.node, c.file);
+    return QStringLiteral("»%1« in »%2« (%3)").arg(c.entry, c.node, c.file);
+}
+
+void writeOrRefuse(TMemIniFile &file, const Change &c)
+{
+    if (!c.problem.isEmpty())
+        throw ERefused(placeOf(c) + QStringLiteral(": ") + c.problem);
+    try {
+        write(file, c);
+    } catch (const ERefused &e) {
+        throw ERefused(placeOf(c) + QStringLiteral(": ") + e.message());
+    } catch (const EIniFileException &e) {
+        throw ERefused(placeOf(c) + QStringLiteral(": ") + e.message());
+    }
+}
+
+void refuseEmpty(const Options &options)
+{
+    if (options.find.isEmpty())
+        throw ERefused(QStringLiteral("Geben Sie den Text ein, der ersetzt werden soll."));
+}
+
+} // namespace
+
+QStringList withSubLists(const QString &menuFile)
+{
+    const QFileInfo info(menuFile);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot < 0 ? name : name.left(dot);
+    QStringList files{menuFile};
+    for (const QString &other :
+         info.dir().entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+        if (other != name && (other.compare(base, Qt::CaseInsensitive) == 0 ||
+                              other.startsWith(base + QLatin1Char('.'), Qt::CaseInsensitive)))
+            files.append(info.dir().filePath(other));
+    }
+    return files;
+}
+
+Plan plan(const QStringList &files, const Options &options)
+{
+    refuseEmpty(options);
+    Plan result{options, {}, {}};
+    for (const QString &path : files) {
+        Transaction t;
+        if (!t.exists(path))
+            throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
+        result.files.emplace_back(path, *t.original(path));
+        TMemIniFile &file = t.file(path);
+        // Each change is tried on the file in memory, which is then dropped.
+        for (Change &c : find(file, path, options)) {
+            try {
+                write(file, c);
+            } catch (const Exception &e) {
+                c.problem = e.message();
+            }
+            result.changes.push_back(std::move(c));
+        }
+    }
+    return result;
+}
+
+Outcome apply(const Plan &plan, const std::vector<size_t> &chosen, bool dryRun)
+{
+    std::vector<const Change *> picked;
+    if (chosen.empty()) {
+        for (const Change &c : plan.changes)
+            picked.push_back(&c);
+    } else {
+        for (const size_t i : chosen)
+            picked.push_back(&plan.changes.at(i));
+    }
+    Outcome outcome;
+    const auto skip = [&](const QString &path) {
+        outcome.skipped << QStringLiteral("%1 wurde seit der Liste geändert; darin wurde nichts "
+                                          "ersetzt.")
+                               .arg(path);
+    };
+    // Every file's changes are made in memory first, so a refusal writes nothing anywhere.
+    std::vector<std::pair<QString, std::unique_ptr<Transaction>>> prepared;
+    for (const auto &[path, bytes] : plan.files) {
+        std::vector<const Change *> mine;
+        for (const Change *c : picked) {
+            if (c->file == path)
+                mine.push_back(c);
+        }
+        if (mine.empty())
+            continue;
+        auto t = std::make_unique<Transaction>();
+        if (t->original(path) != bytes) {
+            skip(path);
+            continue;
+        }
+        TMemIniFile &file = t->file(path);
+        for (const Change *c : mine)
+            writeOrRefuse(file, *c);
+        prepared.emplace_back(path, std::move(t));
+    }
+    for (auto &[path, t] : prepared) {
+        std::optional<transaction::Changes> written = dryRun ? t->pending() : t->commit();
+        if (!written) {
+            skip(path);
+            continue;
+        }
+        if (!written->empty() && outcome.result.file.isEmpty()) {
+            const Change &first = **std::find_if(picked.begin(), picked.end(),
+                                                 [&](const Change *c) { return c->file == path; });
+            outcome.result.file = path;
+            outcome.result.letter = first.letter;
+            outcome.result.index = first.index;
+        }
+        for (transaction::FileChange &change : *written)
+            outcome.result.changes.push_back(std::move(change));
+    }
+    return outcome;
+}
+
+std::vector<Change> replaceIn(Transaction &t, const QString &path, const Options &options)
+{
+    refuseEmpty(options);
+    TMemIniFile &file = t.file(path);
+    std::vector<Change> changes = find(file, path, options);
+    for (const Change &c : changes)
+        writeOrRefuse(file, c);
+    return changes;
+}
+
+} // namespace menureplace
