@@ -140,8 +140,7 @@ QStringList withSubLists(const QString &menuFile)
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString base = dot < 0 ? name : name.left(dot);
     QStringList files{menuFile};
-    for (const QString &other :
-         info.dir().entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+    for (const QString &other : info.dir().entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
         if (other != name && (other.compare(base, Qt::CaseInsensitive) == 0 ||
                               other.startsWith(base + QLatin1Char('.'), Qt::CaseInsensitive)))
             files.append(info.dir().filePath(other));

@@ -51,7 +51,7 @@ struct Change
 struct Plan
 {
     Options options;
-    std::vector<Change> changes; // by file, node, entry, field
+    std::vector<Change> changes;                       // by file, node, entry, field
     std::vector<std::pair<QString, QByteArray>> files; // each file searched, as it was read
 };
 

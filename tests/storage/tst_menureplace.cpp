@@ -52,8 +52,8 @@ private Q_SLOTS:
         // Entry 1's parameters "-srv1 /v:srv1" are stored scrambled.
         Lines scrambled = entry(1, "srv10", true);
         scrambled[2] = "1p=" + *cp1252::fromUnicode(menufile::ScrambleParams("-srv1 /v:srv1"));
-        writeBytes(m_menu, menufixtures::file(Lines{"[A]", "Root=srv1 Server"} +
-                                              entry(0, "srv1") + scrambled));
+        writeBytes(m_menu, menufixtures::file(Lines{"[A]", "Root=srv1 Server"} + entry(0, "srv1") +
+                                              scrambled));
         writeBytes(m_sub, menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Srv1_Bon"),
                                              menufixtures::Encoding::Utf8));
     }
@@ -66,9 +66,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("everywhere, letter case counts")
             << "srv1" << false << false
-            << QStringList{"A/-1 1: srv1 Server → neu Server", "A/0 1: srv1 → neu",
-                           "A/0 2: srv1.exe → neu.exe", "A/0 4: -srv1 → -neu",
-                           "A/1 1: srv10 → neu0", "A/1 2: srv10.exe → neu0.exe",
+            << QStringList{"A/-1 1: srv1 Server → neu Server",
+                           "A/0 1: srv1 → neu",
+                           "A/0 2: srv1.exe → neu.exe",
+                           "A/0 4: -srv1 → -neu",
+                           "A/1 1: srv10 → neu0",
+                           "A/1 2: srv10.exe → neu0.exe",
                            "A/1 4: -srv1 /v:srv1 → -neu /v:neu"};
         QTest::newRow("whole words, any letter case")
             << "SRV1" << true << true
@@ -102,7 +105,8 @@ private Q_SLOTS:
         menureplace::Options options{QStringLiteral("srv1"), QStringLiteral("host7"),
                                      menureplace::Params | menureplace::Captions,
                                      Qt::CaseInsensitive, false};
-        const menureplace::Plan plan = menureplace::plan(menureplace::withSubLists(m_menu), options);
+        const menureplace::Plan plan =
+            menureplace::plan(menureplace::withSubLists(m_menu), options);
         QCOMPARE(plan.files.size(), size_t(2));
         const menureplace::Outcome done = menureplace::apply(plan);
         QVERIFY(done.skipped.isEmpty());
@@ -123,12 +127,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("find");
         QTest::addColumn<QString>("replacement");
-        QTest::newRow("line break") << "srv" << "a\nb";
+        QTest::newRow("line break") << "srv"
+                                    << "a\nb";
         // The sub-list, in UTF-8, takes it; the menu does not.
-        QTest::newRow("outside Windows-1252") << "srv" << "Ω";
+        QTest::newRow("outside Windows-1252") << "srv"
+                                              << "Ω";
         // Only the parameters "-srv1 /v:srv1", with two matches, grow too long.
         QTest::newRow("too long") << "srv" << QString(menu::kMaxValueLength - 10, u'x');
-        QTest::newRow("caption that would hide the entry") << "srv10" << "";
+        QTest::newRow("caption that would hide the entry") << "srv10"
+                                                           << "";
     }
     void problemsRefuseBeforeAnyWrite()
     {
@@ -151,9 +158,9 @@ private Q_SLOTS:
     // is written.
     void fileChangedSinceThePlanIsSkipped()
     {
-        const menureplace::Plan plan = menureplace::plan(
-            {m_menu, m_sub}, {QStringLiteral("Bon"), QStringLiteral("Beleg"),
-                              menureplace::AllFields, Qt::CaseSensitive, false});
+        const menureplace::Plan plan =
+            menureplace::plan({m_menu, m_sub}, {QStringLiteral("Bon"), QStringLiteral("Beleg"),
+                                                menureplace::AllFields, Qt::CaseSensitive, false});
         menureplace::Options options = plan.options;
         options.find = QStringLiteral("Server");
         const menureplace::Plan other = menureplace::plan({m_menu, m_sub}, options);
