@@ -54,9 +54,7 @@ Lines split(const QString &text)
 class Differ
 {
 public:
-    Differ(const std::vector<QStringView> &a, const std::vector<QStringView> &b) : m_a(a), m_b(b)
-    {
-    }
+    Differ(const std::vector<QStringView> &a, const std::vector<QStringView> &b) : m_a(a), m_b(b) {}
 
     std::vector<Step> run()
     {
@@ -128,7 +126,8 @@ private:
     }
 
     // The pairs (rising in a) whose b also rises, as many as possible.
-    static std::vector<std::pair<int, int>> longestRising(const std::vector<std::pair<int, int>> &pairs)
+    static std::vector<std::pair<int, int>>
+    longestRising(const std::vector<std::pair<int, int>> &pairs)
     {
         std::vector<int> tails; // index into pairs of the last element of each length
         std::vector<int> previous(pairs.size(), -1);
@@ -163,7 +162,9 @@ private:
             return;
         }
         std::vector<int> len(size_t(n + 1) * size_t(m + 1), 0);
-        const auto at = [&](int i, int j) -> int & { return len[size_t(i) * size_t(m + 1) + size_t(j)]; };
+        const auto at = [&](int i, int j) -> int & {
+            return len[size_t(i) * size_t(m + 1) + size_t(j)];
+        };
         for (int i = n - 1; i >= 0; --i) {
             for (int j = m - 1; j >= 0; --j)
                 at(i, j) = m_a[a0 + i] == m_b[b0 + j] ? at(i + 1, j + 1) + 1

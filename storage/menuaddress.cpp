@@ -95,9 +95,10 @@ void Resolver::forget(const QString &file, const QString &letter)
 QString Resolver::nameOf(const QString &file, const Node &node, int index)
 {
     const std::vector<Node> &nodes = nodesOf(file).nodes;
-    const bool letterIsCaption = std::any_of(nodes.begin(), nodes.end(),
-                                             [&](const Node &n) { return n.caption == node.letter; });
-    QString where = letterIsCaption ? QLatin1Char('[') + node.letter + QLatin1Char(']') : node.letter;
+    const bool letterIsCaption = std::any_of(
+        nodes.begin(), nodes.end(), [&](const Node &n) { return n.caption == node.letter; });
+    QString where =
+        letterIsCaption ? QLatin1Char('[') + node.letter + QLatin1Char(']') : node.letter;
     if (index == menu::kNodeIndex)
         return QStringLiteral("»%1« (%2)").arg(node.caption, where);
     const QStringList &entries = node.entries;
@@ -168,9 +169,14 @@ menu::ItemRef Resolver::item(const QString &file, const QString &address, Kind k
         QStringList names;
         for (const auto &[node, index] : matches)
             names << nameOf(file, *node, index);
-        throw ERefused(QStringLiteral("„%1“ nennt in %2 mehrere Einträge oder Knoten: %3. "
-                                      "Buchstabe und Index sagen, welcher gemeint ist.")
-                           .arg(address, fileName, names.join(QStringLiteral(", "))));
+        const auto entryCount = std::count_if(matches.begin(), matches.end(),
+                                              [](const auto &m) { return m.second >= 0; });
+        const QString what = entryCount == qsizetype(matches.size()) ? QStringLiteral("Einträge")
+                             : entryCount == 0                       ? QStringLiteral("Knoten")
+                                               : QStringLiteral("Knoten und Einträge");
+        throw ERefused(QStringLiteral("„%1“ nennt in %2 mehrere %3: %4. Buchstabe und Index "
+                                      "sagen, welcher gemeint ist.")
+                           .arg(address, fileName, what, names.join(QStringLiteral(", "))));
     }
     if (matches.empty()) {
         if (kind == Kind::Entry && !nodes.empty())
@@ -178,8 +184,8 @@ menu::ItemRef Resolver::item(const QString &file, const QString &address, Kind k
                                           "(KNOTEN/EINTRAG).")
                                .arg(address));
         if (kind == Kind::Node && !entries.empty())
-            throw ERefused(QStringLiteral("„%1“ ist ein Eintrag; gefragt ist ein Knoten.")
-                               .arg(address));
+            throw ERefused(
+                QStringLiteral("„%1“ ist ein Eintrag; gefragt ist ein Knoten.").arg(address));
         // Name what there is: the entries of a node the address begins with, else the nodes.
         for (qsizetype slash = address.indexOf(u'/'); kind != Kind::Node && slash >= 0;
              slash = address.indexOf(u'/', slash + 1)) {
@@ -197,24 +203,24 @@ menu::ItemRef Resolver::item(const QString &file, const QString &address, Kind k
             const bool similar = !names.isEmpty();
             for (int i = 0; !similar && i < captions.size() && names.size() < kNamedAtMost; ++i)
                 names << nameOf(file, node, i);
-            throw ERefused(QStringLiteral("„%1“ nennt in %2 keinen Eintrag. %3 von %4: %5.")
-                               .arg(address, fileName,
-                                    similar ? QStringLiteral("Ähnliche Einträge")
-                                            : QStringLiteral("Einträge"),
-                                    nameOf(file, node, menu::kNodeIndex),
-                                    captions.isEmpty()
-                                        ? QStringLiteral("keine")
-                                        : list(names, similar ? names.size() : captions.size())));
+            throw ERefused(
+                QStringLiteral("„%1“ nennt in %2 keinen Eintrag. %3 von %4: %5.")
+                    .arg(address, fileName,
+                         similar ? QStringLiteral("Ähnliche Einträge") : QStringLiteral("Einträge"),
+                         nameOf(file, node, menu::kNodeIndex),
+                         captions.isEmpty()
+                             ? QStringLiteral("keine")
+                             : list(names, similar ? names.size() : captions.size())));
         }
         QStringList names;
         for (const Node &n : f.nodes)
             names << nameOf(file, n, menu::kNodeIndex);
-        throw ERefused(QStringLiteral("„%1“ nennt in %2 keinen %3. Knoten: %4.")
-                           .arg(address, fileName,
-                                kind == Kind::Node ? QStringLiteral("Knoten")
-                                                   : QStringLiteral("Eintrag"),
-                                names.isEmpty() ? QStringLiteral("keine")
-                                                : names.join(QStringLiteral(", "))));
+        throw ERefused(
+            QStringLiteral("„%1“ nennt in %2 keinen %3. Knoten: %4.")
+                .arg(address, fileName,
+                     kind == Kind::Node || !address.contains(u'/') ? QStringLiteral("Knoten")
+                                                                   : QStringLiteral("Eintrag"),
+                     names.isEmpty() ? QStringLiteral("keine") : names.join(QStringLiteral(", "))));
     }
 
     const auto [node, index] = matches.front();

@@ -76,9 +76,9 @@ const std::vector<OpSpec> &opSpecs()
     return specs;
 }
 
-const QStringList kSetFields = {QStringLiteral("caption"),   QStringLiteral("program"),
-                                QStringLiteral("params"),    QStringLiteral("scrambled"),
-                                QStringLiteral("keepOpen"),  QStringLiteral("expand")};
+const QStringList kSetFields = {QStringLiteral("caption"),  QStringLiteral("program"),
+                                QStringLiteral("params"),   QStringLiteral("scrambled"),
+                                QStringLiteral("keepOpen"), QStringLiteral("expand")};
 
 QString jsonError(QJsonParseError::ParseError error)
 {
@@ -173,14 +173,13 @@ Change changeOf(const QJsonValue &value, const QString &path)
             spec = &s;
     }
     if (!spec)
-        refuse(path + QStringLiteral(".op"), QStringLiteral("unbekannte Änderung „%1“; bekannt "
-                                                            "sind %2")
-                                                 .arg(opValue.toVariant().toString(),
-                                                      known.join(QStringLiteral(", "))));
+        refuse(path + QStringLiteral(".op"),
+               QStringLiteral("unbekannte Änderung „%1“; bekannt "
+                              "sind %2")
+                   .arg(opValue.toVariant().toString(), known.join(QStringLiteral(", "))));
     Change change;
     change.op = spec->op;
-    change.place = path + QStringLiteral(" (") + QString::fromLatin1(spec->name) +
-                   QLatin1Char(')');
+    change.place = path + QStringLiteral(" (") + QString::fromLatin1(spec->name) + QLatin1Char(')');
     QStringList names;
     for (const FieldSpec &f : spec->fields)
         names << QString::fromLatin1(f.name);
@@ -191,9 +190,9 @@ Change changeOf(const QJsonValue &value, const QString &path)
         const auto field = std::find_if(spec->fields.begin(), spec->fields.end(),
                                         [&](const FieldSpec &f) { return it.key() == f.name; });
         if (field == spec->fields.end())
-            refuse(where, QStringLiteral("unbekanntes Feld für „%1“; bekannt sind %2")
-                              .arg(QString::fromLatin1(spec->name),
-                                   names.join(QStringLiteral(", "))));
+            refuse(where,
+                   QStringLiteral("unbekanntes Feld für „%1“; bekannt sind %2")
+                       .arg(QString::fromLatin1(spec->name), names.join(QStringLiteral(", "))));
         const QJsonValue v = it.value();
         switch (field->type) {
         case Type::Text:
@@ -290,8 +289,10 @@ QString itemText(const QString &node, const QString &entry, const QString &lette
 QJsonObject itemJson(const QString &op, const QString &file, const QString &node,
                      const QString &entry, const QString &letter, int index)
 {
-    QJsonObject json{{QStringLiteral("op"), op},         {QStringLiteral("file"), file},
-                     {QStringLiteral("letter"), letter}, {QStringLiteral("node"), node}};
+    QJsonObject json{{QStringLiteral("op"), op},
+                     {QStringLiteral("file"), file},
+                     {QStringLiteral("letter"), letter},
+                     {QStringLiteral("node"), node}};
     if (index != menu::kNodeIndex) {
         json.insert(QStringLiteral("index"), index);
         json.insert(QStringLiteral("entry"), entry);
@@ -472,8 +473,9 @@ private:
         json.insert(QStringLiteral("targetIndex"), r.index);
         add(QStringLiteral("%1 verschoben nach »%2«%3 (%4/%5)")
                 .arg(where, target.caption,
-                     targetFile == m_file ? QString()
-                                          : QStringLiteral(" in ") + QFileInfo(targetFile).fileName(),
+                     targetFile == m_file
+                         ? QString()
+                         : QStringLiteral(" in ") + QFileInfo(targetFile).fileName(),
                      r.letter)
                 .arg(r.index),
             json);
@@ -543,7 +545,8 @@ std::vector<Change> fromJson(const QByteArray &json, const QString &fileName)
     if (error.error != QJsonParseError::NoError) {
         const QByteArray before = json.left(error.offset);
         const int line = int(before.count('\n')) + 1;
-        const int column = int(QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size()) + 1;
+        const int column =
+            int(QString::fromUtf8(before.mid(before.lastIndexOf('\n') + 1)).size()) + 1;
         throw ERefused(QStringLiteral("%1:%2:%3: kein gültiges JSON: %4")
                            .arg(fileName)
                            .arg(line)
@@ -598,8 +601,8 @@ std::vector<Done> apply(Transaction &t, const QString &file, const std::vector<C
     }
     Runner runner(t, file);
     for (const Change &c : changes) {
-        const QString prefix = QFileInfo(file).fileName() + QStringLiteral(", ") + c.place +
-                               QStringLiteral(": ");
+        const QString prefix =
+            QFileInfo(file).fileName() + QStringLiteral(", ") + c.place + QStringLiteral(": ");
         try {
             runner.run(c);
         } catch (const ERefused &e) {

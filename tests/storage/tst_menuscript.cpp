@@ -66,8 +66,8 @@ private Q_SLOTS:
             << "Büro/Mail" << entryKind << "»Mail« ([A]/0), »Mail« ([A]/2)";
         QTest::newRow("a node where an entry is asked for")
             << "Büro" << entryKind << "ist ein Knoten";
-        QTest::newRow("an entry nobody has") << "Büro/mai" << either
-                                             << "Ähnliche Einträge von »Büro« ([A]): »Mail«";
+        QTest::newRow("an entry nobody has")
+            << "Büro/mai" << either << "Ähnliche Einträge von »Büro« ([A]): »Mail«";
         QTest::newRow("a node nobody has") << "Lager" << node << "Knoten: »Büro« ([A]), »A« (B)";
         QTest::newRow("an index beyond the entries") << "Büro/#5" << either << "keinen Eintrag";
     }
@@ -80,8 +80,7 @@ private Q_SLOTS:
         menuaddress::Resolver resolver(t);
         QString actual;
         try {
-            const menu::ItemRef item =
-                resolver.item(m_menu, address, menuaddress::Kind(kind));
+            const menu::ItemRef item = resolver.item(m_menu, address, menuaddress::Kind(kind));
             actual = QStringLiteral("%1/%2").arg(item.letter).arg(item.index);
             QVERIFY(menu::refIn(t, m_menu, item.letter, item.index));
             QCOMPARE(menu::refIn(t, m_menu, item.letter, item.index)->seen, item.seen);
@@ -113,9 +112,9 @@ private Q_SLOTS:
                                     << "ä.json: $[0].caption: enthält einen Zeilenumbruch";
         QTest::newRow("NUL") << QByteArray("[{\"op\": \"add-node\", \"caption\": \"a\\u0000\"}]")
                              << "ä.json: $[0].caption: enthält ein Nullzeichen";
-        QTest::newRow("too long")
-            << "[{\"op\": \"set\", \"item\": \"B\", \"params\": \"" + QByteArray(2048, 'x') + "\"}]"
-            << "ä.json: $[0].params: ist zu lang: 2048 Zeichen";
+        QTest::newRow("too long") << "[{\"op\": \"set\", \"item\": \"B\", \"params\": \"" +
+                                         QByteArray(2048, 'x') + "\"}]"
+                                  << "ä.json: $[0].params: ist zu lang: 2048 Zeichen";
         QTest::newRow("wrong type") << QByteArray("[{\"op\": \"set\", \"item\": \"B\", "
                                                   "\"expand\": \"ja\"}]")
                                     << "ä.json: $[0].expand: erwartet wird true oder false";
@@ -165,9 +164,9 @@ private Q_SLOTS:
         transaction::run([&](transaction::Transaction &t) {
             QCOMPARE(menuscript::apply(t, m_menu, changes).size(), size_t(13));
         });
-        QCOMPARE(shown(m_menu), (QStringList{"A:Büro", "  0:Ein/Aus", "  1:7", "  2:Mail",
-                                             "B:A", "  0:X", "C:Büro/Ein", "  0:Aus",
-                                             "D:Kasse €", "  0:Bon", "  1:Wort"}));
+        QCOMPARE(shown(m_menu),
+                 (QStringList{"A:Büro", "  0:Ein/Aus", "  1:7", "  2:Mail", "B:A", "  0:X",
+                              "C:Büro/Ein", "  0:Aus", "D:Kasse €", "  0:Bon", "  1:Wort"}));
         const menu::Node kasse = menu::load(m_menu).nodes[3];
         QVERIFY(kasse.expand);
         QCOMPARE(kasse.entries[0].params, QStringLiteral("-geheim"));
