@@ -202,6 +202,20 @@ Stamp statPath(const QByteArray &native)
 
 } // namespace
 
+size_t qHash(const NameKey &key, size_t seed) noexcept
+{
+    // FNV-1a, then the final mix of MurmurHash3, so that the low bits QHash uses spread well.
+    quint64 h = 14695981039346656037ULL ^ quint64(seed);
+    for (const char c : key.bytes)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 33;
+    return size_t(h);
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
@@ -289,8 +303,8 @@ Document::Document(QByteArray bytes)
         } else if (current) {
             if (parsed.kind == Kind::Key) {
                 const QByteArray key = keyFor(parsed.name);
-                if (!current->keyIndex.contains(key)) {
-                    current->keyIndex.insert(key, qsizetype(current->body.size()));
+                if (!current->keyIndex.contains(NameKey{key})) {
+                    current->keyIndex.insert(NameKey{key}, qsizetype(current->body.size()));
                     line.firstKey = true;
                 }
                 current->lastKey = qsizetype(current->body.size());
@@ -408,7 +422,7 @@ qsizetype Document::sectionIndex(QByteArrayView section) const
     if (m_lastSection >= 0 &&
         namefold::equal<QByteArrayView>(m_sections[m_lastSection].folded, section))
         return m_lastSection;
-    const auto it = m_sectionIndex.constFind(Folded(section).key());
+    const auto it = m_sectionIndex.constFind(NameKey{Folded(section).key()});
     if (it == m_sectionIndex.cend())
         return -1;
     m_lastSection = *it;
@@ -443,8 +457,8 @@ void Document::indexKeys(Section &section)
         if (parsed.kind != Kind::Key)
             continue;
         const QByteArray key = keyFor(parsed.name);
-        if (!section.keyIndex.contains(key)) {
-            section.keyIndex.insert(key, i);
+        if (!section.keyIndex.contains(NameKey{key})) {
+            section.keyIndex.insert(NameKey{key}, i);
             line.firstKey = true;
         }
         section.lastKey = i;
@@ -457,8 +471,9 @@ void Document::indexSections()
     m_lastSection = -1;
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
         // "[]" is never read: the empty name means the lines before the first header.
-        if (!m_sections[i].folded.isEmpty() && !m_sectionIndex.contains(m_sections[i].folded))
-            m_sectionIndex.insert(m_sections[i].folded, i);
+        if (!m_sections[i].folded.isEmpty())
+            if (!m_sectionIndex.contains(NameKey{m_sections[i].folded}))
+                m_sectionIndex.insert(NameKey{m_sections[i].folded}, i);
     }
 }
 
@@ -479,7 +494,7 @@ std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArray
         s->cursor = i;
         return parsed.hasValue ? std::optional(readValue(parsed.rawValue)) : std::nullopt;
     }
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it == s->keyIndex.cend())
         return std::nullopt;
     s->cursor = *it;
@@ -514,14 +529,14 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
         added.folded = namefold::folded(section);
         added.body.push_back(ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
         added.body.back().firstKey = true;
-        added.keyIndex.insert(namefold::folded(key), 0);
+        added.keyIndex.insert(NameKey{namefold::folded(key)}, 0);
         added.lastKey = 0;
         m_sections.push_back(std::move(added));
         indexSections();
         return true;
     }
 
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it != s->keyIndex.cend()) {
         Line &line = s->body[*it];
         const QByteArrayView lineContent = content(line);
@@ -552,7 +567,7 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
     Line added = ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol);
     added.firstKey = true;
     s->body.insert(s->body.begin() + pos, std::move(added));
-    s->keyIndex.insert(namefold::folded(key), pos);
+    s->keyIndex.insert(NameKey{namefold::folded(key)}, pos);
     s->lastKey = pos;
     return true;
 }
@@ -564,7 +579,7 @@ bool Document::removeKey(QByteArrayView section, QByteArrayView key)
     Section *s = findSection(section);
     if (!s)
         return false;
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it == s->keyIndex.cend())
         return false;
     s->body.erase(s->body.begin() + *it);
@@ -591,7 +606,7 @@ bool Document::renameSection(QByteArrayView source, QByteArrayView target)
 {
     const QByteArray from = namefold::folded(source);
     const QByteArray to = namefold::folded(target);
-    if (from == to || to.isEmpty() || !m_sectionIndex.contains(from))
+    if (from == to || to.isEmpty() || !m_sectionIndex.contains(NameKey{from}))
         return false;
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
                                     [&](const Section &s) { return s.folded == to; }),
@@ -617,7 +632,7 @@ std::vector<OutlineSection> Document::outline() const
         OutlineSection &out = list.emplace_back();
         out.name = classify(content(s.header)).name;
         out.line = ++line;
-        out.first = !s.folded.isEmpty() && m_sectionIndex.value(s.folded, -1) == i;
+        out.first = !s.folded.isEmpty() && m_sectionIndex.value(NameKey{s.folded}, -1) == i;
         for (const Line &body : s.body) {
             ++line;
             const Parsed parsed = classify(content(body));
