@@ -109,9 +109,11 @@ TMemIniFile &expectItem(Transaction &t, const ItemRef &item, bool wholeNode = fa
 
 } // namespace
 
-void refuseLong(const QString &what, const QString &value)
+void refuseLong(const QString &what, const QString &value, const std::optional<QString> &stored)
 {
-    if (value.size() > kMaxValueLength)
+    // A long value the file already holds there stays: refusing it would only keep the user from
+    // changing the item's other fields.
+    if (value.size() > kMaxValueLength && value != stored)
         throw ERefused(QStringLiteral("%1 ist zu lang: Der Starter liest höchstens %2 Zeichen, "
                                       "es sind %3.")
                            .arg(what)
@@ -121,21 +123,26 @@ void refuseLong(const QString &what, const QString &value)
 
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
-    refuseLong(QStringLiteral("Die Beschriftung"), fields.caption);
-    refuseLong(QStringLiteral("Das Programm"), fields.program);
-    refuseLong(QStringLiteral("Die Parameterzeile"), fields.params);
+    const auto &names = entryKeyNames(index);
+    const QString params =
+        fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params;
+    const auto refuse = [&](const QString &what, EntryKey key, const QString &value) {
+        if (value.size() > kMaxValueLength)
+            refuseLong(what, value, stored(file, letter, names[size_t(key)]));
+    };
+    refuse(QStringLiteral("Die Beschriftung"), EntryKey::Caption, fields.caption);
+    refuse(QStringLiteral("Das Programm"), EntryKey::Program, fields.program);
+    refuse(QStringLiteral("Die Parameterzeile"), EntryKey::Params, params);
     // The launcher unscrambles Windows-1252 bytes; a Unicode file could hold the text itself, but
     // not scrambled.
     if (fields.scrambled && !cp1252::fromUnicode(fields.params))
         throw ERefused(
             QStringLiteral("Die Parameter enthalten Zeichen, die es in Windows-1252 "
                            "nicht gibt, und können deshalb nicht verschlüsselt werden."));
-    const auto &names = entryKeyNames(index);
     file.WriteString(letter, names[size_t(EntryKey::Caption)], fields.caption);
     file.WriteString(letter, names[size_t(EntryKey::Program)], fields.program);
     file.WriteBool(letter, names[size_t(EntryKey::Scrambled)], fields.scrambled);
-    file.WriteString(letter, names[size_t(EntryKey::Params)],
-                     fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params);
+    file.WriteString(letter, names[size_t(EntryKey::Params)], params);
     file.WriteBool(letter, names[size_t(EntryKey::KeepOpen)], fields.keepOpen);
 }
 
@@ -360,7 +367,8 @@ Result saveItem(Transaction &t, const ItemRef &shown, const Fields &panel)
     const Fields fields = named(panel);
     TMemIniFile &file = expectItem(t, shown);
     if (shown.isNode()) {
-        refuseLong(QStringLiteral("Die Beschriftung"), fields.caption);
+        refuseLong(QStringLiteral("Die Beschriftung"), fields.caption,
+                   stored(file, shown.letter, menufile::kRootKey));
         file.WriteString(shown.letter, menufile::kRootKey, fields.caption);
         file.WriteBool(shown.letter, menufile::kExpandKey, fields.expand);
     } else {

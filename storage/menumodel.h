@@ -20,8 +20,8 @@ class TMemIniFile;
 namespace menu {
 
 inline constexpr int kNodeIndex = -1;
-// The longest caption, program or parameter line a command writes: the launcher reads values
-// into a buffer of 2048 bytes, so a longer one would come back cut.
+// The longest caption, program or parameter line a command writes anew: the launcher reads
+// values into a buffer of 2048 bytes, so a longer one would come back cut.
 inline constexpr int kMaxValueLength = 2047;
 
 struct Entry
@@ -161,8 +161,10 @@ Result exportNode(transaction::Transaction &t, const ItemRef &shown, const QStri
 // For steps of one's own: the item's file as the transaction holds it, once it holds the item
 // as seen (wholeNode: a node with every entry it showed), else EChangedOutside.
 TMemIniFile &checkedFile(transaction::Transaction &t, const ItemRef &item, bool wholeNode = true);
-// ERefused naming what ("Die Beschriftung") when value is longer than kMaxValueLength.
-void refuseLong(const QString &what, const QString &value);
+// ERefused naming what ("Die Beschriftung") when value is longer than kMaxValueLength, unless it
+// is what the file holds there already (stored).
+void refuseLong(const QString &what, const QString &value,
+                const std::optional<QString> &stored = std::nullopt);
 // Writes the five keys of entry index from fields, with the commands' refusals (too long,
 // scrambled text outside Windows-1252) and the store's; the caption as given.
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields);
