@@ -42,9 +42,10 @@ bool asBool(const std::optional<QString> &value)
 }
 
 // Key names of an entry, built once per index: a load asks for the same names in every node.
+// One list per thread, as files are searched side by side (menureplace).
 const std::array<QString, 5> &entryKeyNames(int index)
 {
-    static std::vector<std::array<QString, 5>> names;
+    thread_local std::vector<std::array<QString, 5>> names;
     while (names.size() <= size_t(index)) {
         const int n = int(names.size());
         std::array<QString, 5> keys;
@@ -176,7 +177,7 @@ std::optional<QString> existingFileLike(const QString &path)
 
 } // namespace
 
-Menu read(TCustomIniFile &file, bool exists)
+Menu read(TCustomIniFile &file, bool exists, bool listHidden)
 {
     Menu menu;
     menu.path = file.FileName();
@@ -214,16 +215,15 @@ Menu read(TCustomIniFile &file, bool exists)
             entry.stored = std::move(keys);
             node.entries.push_back(std::move(entry));
         }
+        // The section holds "Root", so it always has keys to look through.
         const int shown = int(node.entries.size());
-        if (node.runEnd.exists() || file.SectionExists(letter)) {
-            for (int index : menuops::namedEntryIndices(file, letter)) {
-                if (index > shown || (index == shown && node.runEnd.caption))
-                    node.hiddenEntries.append(index);
-            }
+        for (int index : listHidden ? menuops::namedEntryIndices(file, letter) : QList<int>()) {
+            if (index > shown || (index == shown && node.runEnd.caption))
+                node.hiddenEntries.append(index);
         }
         menu.nodes.push_back(std::move(node));
     }
-    for (int i = gap; i < letters.size(); ++i) {
+    for (int i = gap; listHidden && i < letters.size(); ++i) {
         if (file.SectionExists(letters.at(i)))
             menu.hiddenNodes.append(letters.at(i));
     }

@@ -59,7 +59,8 @@ struct Menu
 // Reads the menu file at path. A missing file is an empty menu; one that exists but cannot be
 // read raises EIniFileException "%s kann nicht gelesen werden".
 Menu load(const QString &path);
-Menu read(TCustomIniFile &file, bool exists);
+// listHidden false: hiddenEntries and hiddenNodes stay empty, which saves going through every key.
+Menu read(TCustomIniFile &file, bool exists, bool listHidden = true);
 
 // Changes whenever the file at path is changed or replaced: compare two to notice another
 // program's change without reading the file.

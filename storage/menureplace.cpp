@@ -5,7 +5,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <thread>
 
 #include "menulayout.h"
 #include "menuops.h"
@@ -63,7 +65,7 @@ std::vector<Change> find(TMemIniFile &file, const QString &path, const Options &
         if (std::optional<QString> after = replaced(text, o))
             changes.push_back({path, letter, index, node, entry, field, text, *after, {}});
     };
-    for (const menu::Node &node : menu::read(file, true).nodes) {
+    for (const menu::Node &node : menu::read(file, true, false).nodes) {
         add(node.letter, menu::kNodeIndex, node.caption, {}, Captions, node.caption);
         for (const menu::Entry &e : node.entries) {
             add(node.letter, e.index, node.caption, e.caption, Captions, e.caption);
@@ -151,22 +153,54 @@ QStringList withSubLists(const QString &menuFile)
 Plan plan(const QStringList &files, const Options &options)
 {
     refuseEmpty(options);
-    Plan result{options, {}, {}};
-    for (const QString &path : files) {
-        Transaction t;
-        if (!t.exists(path))
-            throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
-        result.files.emplace_back(path, *t.original(path));
-        TMemIniFile &file = t.file(path);
-        // Each change is tried on the file in memory, which is then dropped.
-        for (Change &c : find(file, path, options)) {
+    struct Found
+    {
+        QByteArray bytes;
+        std::vector<Change> changes;
+        std::exception_ptr error;
+    };
+    std::vector<Found> found(size_t(files.size()));
+    const auto search = [&](qsizetype first, qsizetype end) {
+        for (qsizetype i = first; i < end; ++i) {
+            Found &f = found[size_t(i)];
             try {
-                write(file, c);
-            } catch (const Exception &e) {
-                c.problem = e.message();
+                const QString &path = files[i];
+                Transaction t;
+                if (!t.exists(path))
+                    throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
+                f.bytes = *t.original(path);
+                TMemIniFile &file = t.file(path);
+                // Each change is tried on the file in memory, which is then dropped.
+                for (Change &c : find(file, path, options)) {
+                    try {
+                        write(file, c);
+                    } catch (const Exception &e) {
+                        c.problem = e.message();
+                    }
+                    f.changes.push_back(std::move(c));
+                }
+            } catch (...) {
+                f.error = std::current_exception();
             }
-            result.changes.push_back(std::move(c));
         }
+    };
+    // The files have nothing in common: half of them are read and searched on a second thread.
+    const qsizetype half = files.size() / 2;
+    std::thread second;
+    if (half > 0)
+        second = std::thread(search, files.size() - half, files.size());
+    search(0, files.size() - half);
+    if (second.joinable())
+        second.join();
+
+    Plan result{options, {}, {}};
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        Found &f = found[size_t(i)];
+        if (f.error)
+            std::rethrow_exception(f.error);
+        result.files.emplace_back(files[i], f.bytes);
+        for (Change &c : f.changes)
+            result.changes.push_back(std::move(c));
     }
     return result;
 }

@@ -94,6 +94,9 @@ private Q_SLOTS:
         options.wholeWords = wholeWords;
         const menureplace::Plan plan = menureplace::plan({m_menu}, options);
         QCOMPARE(describe(plan.changes), expected);
+        // A file that cannot be read refuses the plan, also when another thread searched it.
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+                                 menureplace::plan({m_menu, m_dir.filePath("fehlt.ini")}, options));
     }
 
     // Written as planned: the scrambled parameters stored scrambled again, one step for both
