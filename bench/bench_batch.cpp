@@ -27,8 +27,7 @@ QByteArray bytesOf(const QString &path)
 void put(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot restore %s", qPrintable(path));
 }
 
@@ -52,8 +51,8 @@ public:
                 for (const menu::Entry &e : node.entries) {
                     if (quota == 0 || !e.params.contains(QLatin1String("firma.local")))
                         continue;
-                    menu::Fields fields{e.caption, e.program, e.params, e.scrambled, e.keepOpen,
-                                        false};
+                    menu::Fields fields{e.caption,   e.program,  e.params,
+                                        e.scrambled, e.keepOpen, false};
                     fields.params.replace(QLatin1String("firma.local"),
                                           QLatin1String("altserver.local"));
                     menu::writeEntry(ini, node.letter, e.index, fields);
@@ -175,7 +174,8 @@ void BM_PasteEntries(benchmark::State &state)
     std::vector<menu::ItemRef> items;
     for (int i = 0; i < 400; ++i)
         items.push_back(fixture.entry(3, i));
-    const menuclip::Clip clip = *menuclip::fromMime(menuclip::toMime(menuclip::collect(items, false)));
+    const menuclip::Clip clip =
+        *menuclip::fromMime(menuclip::toMime(menuclip::collect(items, false)));
     for (auto _ : state) {
         state.PauseTiming();
         fixture.restore();

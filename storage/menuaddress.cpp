@@ -110,10 +110,10 @@ QString Resolver::nameOf(const QString &file, const Node &node, int index)
 menu::ItemRef Resolver::item(const QString &file, const QString &address, Kind kind)
 {
     File &f = nodesOf(file);
-    const auto nodesFor = [&](QStringView spec) {
+    const auto nodesFor = [&](QStringView part) {
         std::vector<Node *> found;
-        if (spec.size() >= 3 && spec.front() == u'[' && spec.back() == u']') {
-            const QStringView letter = spec.sliced(1, spec.size() - 2);
+        if (part.size() >= 3 && part.front() == u'[' && part.back() == u']') {
+            const QStringView letter = part.sliced(1, part.size() - 2);
             for (Node &n : f.nodes) {
                 if (n.letter == letter)
                     found.push_back(&n);
@@ -121,29 +121,29 @@ menu::ItemRef Resolver::item(const QString &file, const QString &address, Kind k
             return found;
         }
         for (Node &n : f.nodes) {
-            if (n.caption == spec)
+            if (n.caption == part)
                 found.push_back(&n);
         }
         for (Node &n : f.nodes) {
-            if (found.empty() && n.letter == spec)
+            if (found.empty() && n.letter == part)
                 found.push_back(&n);
         }
         return found;
     };
-    const auto entriesFor = [&](Node &node, QStringView spec) {
+    const auto entriesFor = [&](Node &node, QStringView part) {
         const QStringList &captions = entriesOf(file, node);
         std::vector<int> found;
-        if (spec.startsWith(u'#')) {
-            if (isNumber(spec.sliced(1)) && spec.sliced(1).toInt() < captions.size())
-                found.push_back(spec.sliced(1).toInt());
+        if (part.startsWith(u'#')) {
+            if (isNumber(part.sliced(1)) && part.sliced(1).toInt() < captions.size())
+                found.push_back(part.sliced(1).toInt());
             return found;
         }
         for (int i = 0; i < captions.size(); ++i) {
-            if (captions[i] == spec)
+            if (captions[i] == part)
                 found.push_back(i);
         }
-        if (found.empty() && isNumber(spec) && spec.toInt() < captions.size())
-            found.push_back(spec.toInt());
+        if (found.empty() && isNumber(part) && part.toInt() < captions.size())
+            found.push_back(part.toInt());
         return found;
     };
 

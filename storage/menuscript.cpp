@@ -24,23 +24,23 @@ namespace {
 
 enum class Type { Text, Bool, List };
 
-struct FieldSpec
+struct FieldRule
 {
     const char *name;
     Type type;
     bool required;
 };
 
-struct OpSpec
+struct OpRule
 {
     Op op;
     const char *name;
-    std::vector<FieldSpec> fields;
+    std::vector<FieldRule> fields;
 };
 
-const std::vector<OpSpec> &opSpecs()
+const std::vector<OpRule> &opRules()
 {
-    static const std::vector<OpSpec> specs = {
+    static const std::vector<OpRule> rules = {
         {Op::AddNode, "add-node", {{"caption", Type::Text, true}, {"expand", Type::Bool, false}}},
         {Op::AddEntry,
          "add-entry",
@@ -73,7 +73,7 @@ const std::vector<OpSpec> &opSpecs()
           {"ignoreCase", Type::Bool, false},
           {"wholeWord", Type::Bool, false}}},
     };
-    return specs;
+    return rules;
 }
 
 const QStringList kSetFields = {QStringLiteral("caption"),  QStringLiteral("program"),
@@ -166,33 +166,33 @@ Change changeOf(const QJsonValue &value, const QString &path)
     if (opValue.isUndefined())
         refuse(path, QStringLiteral("„op“ fehlt"));
     QStringList known;
-    const OpSpec *spec = nullptr;
-    for (const OpSpec &s : opSpecs()) {
+    const OpRule *rule = nullptr;
+    for (const OpRule &s : opRules()) {
         known << QString::fromLatin1(s.name);
         if (opValue.toString() == QLatin1String(s.name))
-            spec = &s;
+            rule = &s;
     }
-    if (!spec)
+    if (!rule)
         refuse(path + QStringLiteral(".op"),
                QStringLiteral("unbekannte Änderung „%1“; bekannt "
                               "sind %2")
                    .arg(opValue.toVariant().toString(), known.join(QStringLiteral(", "))));
     Change change;
-    change.op = spec->op;
-    change.place = path + QStringLiteral(" (") + QString::fromLatin1(spec->name) + QLatin1Char(')');
+    change.op = rule->op;
+    change.place = path + QStringLiteral(" (") + QString::fromLatin1(rule->name) + QLatin1Char(')');
     QStringList names;
-    for (const FieldSpec &f : spec->fields)
+    for (const FieldRule &f : rule->fields)
         names << QString::fromLatin1(f.name);
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key() == QLatin1String("op"))
             continue;
         const QString where = path + QLatin1Char('.') + it.key();
-        const auto field = std::find_if(spec->fields.begin(), spec->fields.end(),
-                                        [&](const FieldSpec &f) { return it.key() == f.name; });
-        if (field == spec->fields.end())
+        const auto field = std::find_if(rule->fields.begin(), rule->fields.end(),
+                                        [&](const FieldRule &f) { return it.key() == f.name; });
+        if (field == rule->fields.end())
             refuse(where,
                    QStringLiteral("unbekanntes Feld für „%1“; bekannt sind %2")
-                       .arg(QString::fromLatin1(spec->name), names.join(QStringLiteral(", "))));
+                       .arg(QString::fromLatin1(rule->name), names.join(QStringLiteral(", "))));
         const QJsonValue v = it.value();
         switch (field->type) {
         case Type::Text:
@@ -262,7 +262,7 @@ Change changeOf(const QJsonValue &value, const QString &path)
             break;
         }
     }
-    for (const FieldSpec &f : spec->fields) {
+    for (const FieldRule &f : rule->fields) {
         if (f.required && !object.contains(QLatin1String(f.name)))
             refuse(path, QStringLiteral("„%1“ fehlt").arg(QString::fromLatin1(f.name)));
     }
@@ -516,7 +516,7 @@ private:
 
 QString nameOf(Op op)
 {
-    for (const OpSpec &s : opSpecs()) {
+    for (const OpRule &s : opRules()) {
         if (s.op == op)
             return QString::fromLatin1(s.name);
     }
