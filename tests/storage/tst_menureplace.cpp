@@ -40,6 +40,15 @@ class TestMenuReplace : public QObject
     Q_OBJECT
 
 private:
+    // Entry 1's parameters "-srv1 /v:srv1" are stored scrambled.
+    static QByteArray menuIn(menufixtures::Encoding encoding)
+    {
+        Lines scrambled = entry(1, "srv10", true);
+        scrambled[2] = "1p=" + *cp1252::fromUnicode(menufile::ScrambleParams("-srv1 /v:srv1"));
+        return menufixtures::file(Lines{"[A]", "Root=srv1 Server"} + entry(0, "srv1") + scrambled,
+                                  encoding);
+    }
+
     QTemporaryDir m_dir;
     QString m_menu;
     QString m_sub;
@@ -49,11 +58,7 @@ private Q_SLOTS:
     {
         m_menu = m_dir.filePath(QStringLiteral("tarvik.ini"));
         m_sub = m_dir.filePath(QStringLiteral("tarvik.Kasse"));
-        // Entry 1's parameters "-srv1 /v:srv1" are stored scrambled.
-        Lines scrambled = entry(1, "srv10", true);
-        scrambled[2] = "1p=" + *cp1252::fromUnicode(menufile::ScrambleParams("-srv1 /v:srv1"));
-        writeBytes(m_menu, menufixtures::file(Lines{"[A]", "Root=srv1 Server"} + entry(0, "srv1") +
-                                              scrambled));
+        writeBytes(m_menu, menuIn(menufixtures::Encoding::Windows1252));
         writeBytes(m_sub, menufixtures::file(Lines{"[A]", "Root=Kasse"} + entry(0, "Srv1_Bon"),
                                              menufixtures::Encoding::Utf8));
     }
@@ -92,8 +97,12 @@ private Q_SLOTS:
         options.replacement = QStringLiteral("neu");
         options.caseSensitivity = ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
         options.wholeWords = wholeWords;
-        const menureplace::Plan plan = menureplace::plan({m_menu}, options);
-        QCOMPARE(describe(plan.changes), expected);
+        // The stored bytes are searched in each file's own encoding.
+        for (const menufixtures::Encoding encoding : menufixtures::kEncodings) {
+            writeBytes(m_menu, menuIn(encoding));
+            const menureplace::Plan plan = menureplace::plan({m_menu}, options);
+            QCOMPARE(describe(plan.changes), expected);
+        }
         // A file that cannot be read refuses the plan, also when another thread searched it.
         QVERIFY_THROWS_EXCEPTION(EIniFileException,
                                  menureplace::plan({m_menu, m_dir.filePath("fehlt.ini")}, options));
