@@ -77,16 +77,29 @@ const EntryNames &namesOf(int index)
 }
 
 // Every change in the file as it stands, in the launcher's order: the nodes from "A" to the
-// first gap, each node's entries from 0 to the first missing or empty caption. A search that
-// heeds letter case looks at the stored bytes first and makes text only of what holds the
-// search text, which spares decoding some 50,000 values of a large menu.
+// first gap, each node's entries from 0 to the first missing or empty caption. The stored bytes
+// are looked at first and only what may hold the search text is made text, which spares
+// decoding some 50,000 values of a large menu.
 std::vector<Change> find(const TMemIniFile &file, const QString &path, const Options &o)
 {
     const profilefile::Document &doc = file.document();
-    const bool bytewise = o.caseSensitivity == Qt::CaseSensitive;
     const std::optional<QByteArray> needle = doc.encode(o.find);
+    const bool asciiNeedle = needle && std::all_of(needle->begin(), needle->end(),
+                                                   [](char c) { return uchar(c) < 0x80; });
+    // Letter case aside, only ASCII is compared as bytes; other characters fold in ways bytes
+    // do not show (the long s folds to "s"), so a value holding any is made text.
+    const bool bytewise = o.caseSensitivity == Qt::CaseSensitive || asciiNeedle;
     const auto mayHold = [&](QByteArrayView raw) {
-        return !bytewise || (needle && raw.contains(*needle));
+        if (o.caseSensitivity == Qt::CaseSensitive)
+            return needle && raw.contains(*needle);
+        if (!asciiNeedle ||
+            std::any_of(raw.begin(), raw.end(), [](char c) { return uchar(c) >= 0x80; }))
+            return true;
+        for (qsizetype i = 0; i + needle->size() <= raw.size(); ++i) {
+            if (qstrnicmp(raw.data() + i, needle->constData(), size_t(needle->size())) == 0)
+                return true;
+        }
+        return false;
     };
     static const QByteArray root = menufile::kRootKey.toLatin1();
     std::vector<Change> changes;
