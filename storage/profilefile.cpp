@@ -297,16 +297,17 @@ Document::Document(QByteArray bytes)
         line.len = next - pos;
         const Parsed parsed = classify(QByteArrayView(d + pos, end - pos));
         if (parsed.kind == Kind::Header) {
+            // Sections of a menu are alike: sized as the one before, the index seldom grows.
+            const qsizetype expected = current ? current->keyIndex.size() : 0;
             current = &m_sections.emplace_back();
             current->header = line;
             current->folded = keyFor(parsed.name);
+            current->keyIndex.reserve(expected);
+            current->body.reserve(size_t(expected));
         } else if (current) {
             if (parsed.kind == Kind::Key) {
-                const QByteArray key = keyFor(parsed.name);
-                if (!current->keyIndex.contains(NameKey{key})) {
-                    current->keyIndex.insert(NameKey{key}, qsizetype(current->body.size()));
+                if (addKey(*current, keyFor(parsed.name), qsizetype(current->body.size())))
                     line.firstKey = true;
-                }
                 current->lastKey = qsizetype(current->body.size());
             }
             current->body.push_back(line);
@@ -445,6 +446,17 @@ Document::Section *Document::findSection(QByteArrayView section)
     return i < 0 ? nullptr : &m_sections[i];
 }
 
+bool Document::addKey(Section &section, QByteArray key, qsizetype index)
+{
+    // One lookup: a new slot is what makes the hash grow.
+    const qsizetype before = section.keyIndex.size();
+    qsizetype &slot = section.keyIndex[NameKey{std::move(key)}];
+    if (section.keyIndex.size() == before)
+        return false;
+    slot = index;
+    return true;
+}
+
 void Document::indexKeys(Section &section)
 {
     section.keyIndex.clear();
@@ -456,11 +468,8 @@ void Document::indexKeys(Section &section)
         const Parsed parsed = classify(content(line));
         if (parsed.kind != Kind::Key)
             continue;
-        const QByteArray key = keyFor(parsed.name);
-        if (!section.keyIndex.contains(NameKey{key})) {
-            section.keyIndex.insert(NameKey{key}, i);
+        if (addKey(section, keyFor(parsed.name), i))
             line.firstKey = true;
-        }
         section.lastKey = i;
     }
 }

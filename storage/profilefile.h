@@ -128,6 +128,8 @@ private:
     qsizetype sectionIndex(QByteArrayView section) const;
     const Section *findSection(QByteArrayView section) const;
     Section *findSection(QByteArrayView section);
+    // Indexes key as a section's first of its name at index; false when an earlier one is.
+    static bool addKey(Section &section, QByteArray key, qsizetype index);
     void indexKeys(Section &section);
     void indexSections();
 
