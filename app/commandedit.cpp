@@ -22,7 +22,6 @@ using transaction::ERefused;
 
 constexpr int kDone = 0;
 constexpr int kFailed = 2;
-constexpr int kAttempts = 5;
 
 const QStringList kCommands = {QStringLiteral("add-node"), QStringLiteral("add-entry"),
                                QStringLiteral("set"),      QStringLiteral("delete"),
@@ -272,29 +271,23 @@ Outcome run(const Request &request)
         const Plan plan = planOf(request);
         for (const QString &file : plan.files + plan.others)
             menuscript::refuseNonMenu(file);
+        transaction::Transaction t;
         std::vector<menuscript::Done> done;
+        for (const QString &file : plan.files) {
+            for (menuscript::Done &d : menuscript::apply(t, file, plan.changes))
+                done.push_back(std::move(d));
+        }
         transaction::Changes changes;
-        for (int attempt = 1;; ++attempt) {
-            transaction::Transaction t;
-            done.clear();
-            for (const QString &file : plan.files) {
-                for (menuscript::Done &d : menuscript::apply(t, file, plan.changes))
-                    done.push_back(std::move(d));
-            }
-            if (request.dryRun) {
-                changes = t.pending();
-                break;
-            }
-            // Another program changed a file between the reading and the writing: everything
-            // again on the files as they then stand, as the window's commands do.
-            if (std::optional<transaction::Changes> written = t.commit()) {
-                changes = std::move(*written);
-                break;
-            }
-            if (attempt == kAttempts)
-                throw transaction::EChangedOutside(
-                    QStringLiteral("Die Datei wird gerade von einem anderen Programm geändert. "
-                                   "Es wurde nichts gespeichert; versuchen Sie es erneut."));
+        if (request.dryRun) {
+            changes = t.pending();
+        } else if (std::optional<transaction::Changes> written = t.commit()) {
+            changes = std::move(*written);
+        } else {
+            // The changes were made on what was read; another program's change since would be
+            // lost or mixed in, so nothing is written and the script may simply run again.
+            throw transaction::EChangedOutside(
+                QStringLiteral("Eine Datei wurde während der Änderung von einem anderen Programm "
+                               "geändert. Es wurde nichts gespeichert; versuchen Sie es erneut."));
         }
         if (request.json) {
             QJsonArray lines;
