@@ -292,7 +292,7 @@ Outcome run(const Request &request)
         if (request.json) {
             QJsonArray lines;
             for (const menuscript::Done &d : done)
-                lines.append(d.json);
+                lines.append(d.json());
             QJsonArray files;
             for (const transaction::FileChange &change : changes) {
                 QJsonObject file{{QStringLiteral("file"), change.path},
@@ -309,8 +309,7 @@ Outcome run(const Request &request)
                 outcome.out += filediff::unified(change);
         } else {
             for (const menuscript::Done &d : done) {
-                outcome.out += d.json.value(QStringLiteral("file")).toString() +
-                               QStringLiteral(": ") + d.text + QLatin1Char('\n');
+                outcome.out += d.file + QStringLiteral(": ") + d.text + QLatin1Char('\n');
             }
         }
         outcome.code = kDone;

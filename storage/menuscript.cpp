@@ -286,18 +286,17 @@ QString itemText(const QString &node, const QString &entry, const QString &lette
     return QStringLiteral("»%1« in »%2« (%3/%4)").arg(entry, node, letter).arg(index);
 }
 
-QJsonObject itemJson(const QString &op, const QString &file, const QString &node,
-                     const QString &entry, const QString &letter, int index)
+Done itemDone(Op op, const QString &file, const QString &node, const QString &entry,
+              const QString &letter, int index)
 {
-    QJsonObject json{{QStringLiteral("op"), op},
-                     {QStringLiteral("file"), file},
-                     {QStringLiteral("letter"), letter},
-                     {QStringLiteral("node"), node}};
-    if (index != menu::kNodeIndex) {
-        json.insert(QStringLiteral("index"), index);
-        json.insert(QStringLiteral("entry"), entry);
-    }
-    return json;
+    Done done;
+    done.op = nameOf(op);
+    done.file = file;
+    done.node = node;
+    done.entry = entry;
+    done.letter = letter;
+    done.index = index;
+    return done;
 }
 
 QString shownValue(const QJsonValue &value)
@@ -339,7 +338,11 @@ public:
     std::vector<Done> done;
 
 private:
-    void add(const QString &text, const QJsonObject &json) { done.push_back({text, json}); }
+    void add(const QString &text, Done d)
+    {
+        d.text = text;
+        done.push_back(std::move(d));
+    }
 
     static void refuseStar(const QString &caption)
     {
@@ -357,7 +360,7 @@ private:
             m_t.file(m_file).WriteBool(r.letter, menufile::kExpandKey, true);
         m_resolver.forget(m_file);
         add(QStringLiteral("Knoten »%1« angelegt (%2)").arg(*c.caption, r.letter),
-            itemJson(nameOf(c.op), m_file, *c.caption, {}, r.letter, menu::kNodeIndex));
+            itemDone(c.op, m_file, *c.caption, {}, r.letter, menu::kNodeIndex));
     }
 
     void addEntry(const Change &c)
@@ -374,7 +377,7 @@ private:
         const QString caption = m_t.file(m_file).ReadString(
             r.letter, menufile::entryKey(r.index, menufile::EntryKey::Caption), QString());
         add(itemText(node.caption, caption, r.letter, r.index) + QStringLiteral(" angelegt"),
-            itemJson(nameOf(c.op), m_file, node.caption, caption, r.letter, r.index));
+            itemDone(c.op, m_file, node.caption, caption, r.letter, r.index));
     }
 
     void set(const Change &c)
@@ -409,20 +412,19 @@ private:
             stored = menu::fieldsOf(menuops::readEntryKeys(file, item.letter, item.index));
         }
         const QString where = itemText(node, item.caption, item.letter, item.index);
-        const QJsonObject json =
-            itemJson(nameOf(c.op), m_file, node, item.caption, item.letter, item.index);
+        const Done item0 = itemDone(c.op, m_file, node, item.caption, item.letter, item.index);
         bool changed = false;
         const auto field = [&](const char *name, const QJsonValue &old, const QJsonValue &now) {
             if (old == now)
                 return;
             changed = true;
-            QJsonObject line = json;
-            line.insert(QStringLiteral("field"), QLatin1String(name));
-            line.insert(QStringLiteral("before"), old);
-            line.insert(QStringLiteral("after"), now);
+            Done line = item0;
+            line.field = QLatin1String(name);
+            line.before = old;
+            line.after = now;
             add(QStringLiteral("%1: %2: %3 → %4")
                     .arg(where, QLatin1String(name), shownValue(old), shownValue(now)),
-                line);
+                std::move(line));
         };
         field("caption", before.caption, stored.caption);
         if (item.isNode()) {
@@ -434,7 +436,7 @@ private:
             field("keepOpen", before.keepOpen, stored.keepOpen);
         }
         if (!changed)
-            add(where + QStringLiteral(": unverändert"), json);
+            add(where + QStringLiteral(": unverändert"), item0);
         if (before.caption != stored.caption)
             m_resolver.forget(m_file, item.isNode() ? QString() : item.letter);
     }
@@ -447,7 +449,7 @@ private:
         menu::deleteItem(m_t, item);
         m_resolver.forget(m_file, item.isNode() ? QString() : item.letter);
         add(itemText(node, item.caption, item.letter, item.index) + QStringLiteral(" gelöscht"),
-            itemJson(nameOf(c.op), m_file, node, item.caption, item.letter, item.index));
+            itemDone(c.op, m_file, node, item.caption, item.letter, item.index));
     }
 
     void move(const Change &c)
@@ -462,15 +464,14 @@ private:
         m_resolver.forget(m_file, item.letter);
         m_resolver.forget(targetFile, target.letter);
         const QString where = itemText(node, item.caption, item.letter, item.index);
-        QJsonObject json =
-            itemJson(nameOf(c.op), m_file, node, item.caption, item.letter, item.index);
+        Done moved = itemDone(c.op, m_file, node, item.caption, item.letter, item.index);
         if (r.index == menu::kNodeIndex) {
-            add(where + QStringLiteral(": steht schon dort; nichts verschoben"), json);
+            add(where + QStringLiteral(": steht schon dort; nichts verschoben"), moved);
             return;
         }
-        json.insert(QStringLiteral("targetFile"), targetFile);
-        json.insert(QStringLiteral("targetLetter"), r.letter);
-        json.insert(QStringLiteral("targetIndex"), r.index);
+        moved.targetFile = targetFile;
+        moved.targetLetter = r.letter;
+        moved.targetIndex = r.index;
         add(QStringLiteral("%1 verschoben nach »%2«%3 (%4/%5)")
                 .arg(where, target.caption,
                      targetFile == m_file
@@ -478,7 +479,7 @@ private:
                          : QStringLiteral(" in ") + QFileInfo(targetFile).fileName(),
                      r.letter)
                 .arg(r.index),
-            json);
+            moved);
     }
 
     void replace(const Change &c)
@@ -491,20 +492,22 @@ private:
             {menureplace::Programs, QStringLiteral("program")},
             {menureplace::Params, QStringLiteral("params")}};
         for (const menureplace::Change &r : changes) {
-            QJsonObject json = itemJson(nameOf(c.op), m_file, r.node, r.entry, r.letter, r.index);
-            json.insert(QStringLiteral("field"), names.value(r.field));
-            json.insert(QStringLiteral("before"), r.before);
-            json.insert(QStringLiteral("after"), r.after);
+            Done line = itemDone(c.op, m_file, r.node, r.entry, r.letter, r.index);
+            line.field = names.value(r.field);
+            line.before = r.before;
+            line.after = r.after;
             add(QStringLiteral("%1: %2: „%3“ → „%4“")
                     .arg(itemText(r.node, r.entry, r.letter, r.index), names.value(r.field),
                          r.before, r.after),
-                json);
+                std::move(line));
         }
-        if (changes.empty())
-            add(QStringLiteral("„%1“ nicht gefunden").arg(c.replace.find),
-                QJsonObject{{QStringLiteral("op"), nameOf(c.op)},
-                            {QStringLiteral("file"), m_file},
-                            {QStringLiteral("found"), 0}});
+        if (changes.empty()) {
+            Done none;
+            none.op = nameOf(c.op);
+            none.file = m_file;
+            none.found = false;
+            add(QStringLiteral("„%1“ nicht gefunden").arg(c.replace.find), std::move(none));
+        }
     }
 
     Transaction &m_t;
@@ -513,6 +516,32 @@ private:
 };
 
 } // namespace
+
+QJsonObject Done::json() const
+{
+    QJsonObject json{{QStringLiteral("op"), op}, {QStringLiteral("file"), file}};
+    if (!found) {
+        json.insert(QStringLiteral("found"), 0);
+        return json;
+    }
+    json.insert(QStringLiteral("letter"), letter);
+    json.insert(QStringLiteral("node"), node);
+    if (index != menu::kNodeIndex) {
+        json.insert(QStringLiteral("index"), index);
+        json.insert(QStringLiteral("entry"), entry);
+    }
+    if (!field.isEmpty()) {
+        json.insert(QStringLiteral("field"), field);
+        json.insert(QStringLiteral("before"), before);
+        json.insert(QStringLiteral("after"), after);
+    }
+    if (!targetFile.isEmpty()) {
+        json.insert(QStringLiteral("targetFile"), targetFile);
+        json.insert(QStringLiteral("targetLetter"), targetLetter);
+        json.insert(QStringLiteral("targetIndex"), targetIndex);
+    }
+    return json;
+}
 
 QString nameOf(Op op)
 {
@@ -618,21 +647,30 @@ std::vector<Done> apply(Transaction &t, const QString &file, const std::vector<C
 
 void refuseNonMenu(const QString &path)
 {
-    const QString text = filediff::textOf(menucheck::readMenuFile(path));
-    int line = 0;
-    for (QStringView l : QStringView(text).split(u'\n')) {
-        ++line;
-        while (!l.isEmpty() && (l.front().isSpace() || l.front() == u'\x1A'))
-            l = l.sliced(1);
-        if (l.isEmpty() || l.startsWith(u';'))
-            continue;
-        if (l.startsWith(u'[') && l.indexOf(u']') > 0)
+    const QByteArray bytes = menucheck::readMenuFile(path);
+    // Only the lines before the first section decide, so a large menu is decoded only as far.
+    for (qsizetype prefix = 65536;; prefix *= 16) {
+        const bool whole = prefix >= bytes.size();
+        const QString text = filediff::textOf(whole ? bytes : bytes.left(prefix));
+        const QList<QStringView> lines = QStringView(text).split(u'\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (!whole && i == lines.size() - 1)
+                break; // cut off by the prefix
+            QStringView l = lines[i];
+            while (!l.isEmpty() && (l.front().isSpace() || l.front() == u'\x1A'))
+                l = l.sliced(1);
+            if (l.isEmpty() || l.startsWith(u';'))
+                continue;
+            if (l.startsWith(u'[') && l.indexOf(u']') > 0)
+                return;
+            throw EIniFileException(QStringLiteral("%1 ist keine Menüdatei: Zeile %2 steht vor "
+                                                   "dem ersten Abschnitt und ist weder leer noch "
+                                                   "ein Kommentar. Es wurde nichts geändert.")
+                                        .arg(path)
+                                        .arg(i + 1));
+        }
+        if (whole)
             return;
-        throw EIniFileException(QStringLiteral("%1 ist keine Menüdatei: Zeile %2 steht vor dem "
-                                               "ersten Abschnitt und ist weder leer noch ein "
-                                               "Kommentar. Es wurde nichts geändert.")
-                                    .arg(path)
-                                    .arg(line));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 #include <QStringList>
 
@@ -62,9 +63,24 @@ void checkText(const QString &place, const QString &text);
 // What one change did.
 struct Done
 {
-    QString text;     // one German line
-    QJsonObject json; // op, file, letter, index, node, entry and, where a field changed, field,
-                      // before, after; for a move also targetFile, targetLetter, targetIndex
+    QString text; // one German line
+    QString op;
+    QString file;
+    QString letter;
+    QString node;  // the node's caption
+    QString entry; // the entry's caption, for an entry
+    int index = menu::kNodeIndex;
+    QString field; // where a field changed: its name, and the values (plain parameters)
+    QJsonValue before;
+    QJsonValue after;
+    QString targetFile; // a move: where the entry went
+    QString targetLetter;
+    int targetIndex = menu::kNodeIndex;
+    bool found = true; // a replace that found nothing: false, and only op and file are set
+
+    // op, file, letter, node, and as they apply index, entry, field, before, after,
+    // targetFile, targetLetter, targetIndex; or op, file and "found": 0.
+    QJsonObject json() const;
 };
 
 // Applies the changes in order to file, each on the file as the changes before it left it (the

@@ -61,6 +61,12 @@ Transaction::~Transaction() = default;
 
 Transaction::Entry &Transaction::entry(const QString &path)
 {
+    // Steps ask for their files by the same name many times; the absolute path costs a call to
+    // the system each time.
+    for (const auto &e : m_files) {
+        if (e->path == path)
+            return *e;
+    }
     const QString key = absolute(path);
     for (const auto &e : m_files) {
         if (e->key == key)
@@ -97,13 +103,16 @@ void Transaction::remove(const QString &path)
 
 std::optional<Changes> Transaction::commit()
 {
+    Changes changes = pending();
+    if (changes.empty())
+        return changes;
     std::vector<const Entry *> changed;
-    for (const auto &e : m_files) {
-        if (e->after() != e->before)
-            changed.push_back(e.get());
+    for (const FileChange &change : changes) {
+        for (const auto &e : m_files) {
+            if (e->path == change.path)
+                changed.push_back(e.get());
+        }
     }
-    if (changed.empty())
-        return Changes{};
 
     // Locked in one order by every writer, so two of them never wait for each other.
     std::vector<const Entry *> lockOrder = changed;
@@ -124,14 +133,11 @@ std::optional<Changes> Transaction::commit()
             return std::nullopt;
     }
 
-    Changes changes;
-    for (const Entry *e : changed) {
-        const std::optional<QByteArray> after = e->after();
-        const bool ok =
-            after ? durable::replaceFile(e->path, *after) : durable::removeFile(e->path);
+    for (const FileChange &change : changes) {
+        const bool ok = change.after ? durable::replaceFile(change.path, *change.after)
+                                     : durable::removeFile(change.path);
         if (!ok)
-            throw EIniFileException(profiletext::cannotWrite(e->path));
-        changes.push_back({e->path, e->before, after});
+            throw EIniFileException(profiletext::cannotWrite(change.path));
     }
     return changes;
 }
@@ -140,8 +146,9 @@ Changes Transaction::pending() const
 {
     Changes changes;
     for (const auto &e : m_files) {
-        if (e->after() != e->before)
-            changes.push_back({e->path, e->before, e->after()});
+        std::optional<QByteArray> after = e->after();
+        if (after != e->before)
+            changes.push_back({e->path, e->before, std::move(after)});
     }
     return changes;
 }
