@@ -101,11 +101,13 @@ bool entryExists(TCustomIniFile &file, const QString &section, int index)
 
 EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index)
 {
+    // No value holds a line break, so this default tells a missing key in one lookup.
+    static const QString missing = QStringLiteral("\n");
     EntryKeys keys;
     for (EntryKey key : menufile::kAllEntryKeys) {
-        const QString name = entryKey(index, key);
-        if (file.ValueExists(section, name))
-            field(keys, key) = file.ReadString(section, name, QString());
+        QString value = file.ReadString(section, entryKey(index, key), missing);
+        if (value.size() != 1 || value.front() != u'\n')
+            field(keys, key) = std::move(value);
     }
     return keys;
 }

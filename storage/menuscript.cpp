@@ -403,14 +403,10 @@ private:
         if (item.isNode())
             refuseStar(after.caption);
         menu::saveItem(m_t, item, after);
-        TMemIniFile &file = m_t.file(m_file);
-        menu::Fields stored;
-        if (item.isNode()) {
-            stored.caption = nodeCaption(file, item.letter);
-            stored.expand = file.ReadBool(item.letter, menufile::kExpandKey, false);
-        } else {
-            stored = menu::fieldsOf(menuops::readEntryKeys(file, item.letter, item.index));
-        }
+        // What the save stored: the fields as given, an empty caption as "(Unbenannt)".
+        menu::Fields stored = after;
+        if (stored.caption.isEmpty())
+            stored.caption = QStringLiteral("(Unbenannt)");
         const QString where = itemText(node, item.caption, item.letter, item.index);
         const Done item0 = itemDone(c.op, m_file, node, item.caption, item.letter, item.index);
         bool changed = false;
