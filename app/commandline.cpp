@@ -72,10 +72,10 @@ const QString kHelp = QStringLiteral(
     "%1"
     "\n"
     "Rückgabewert: 0 alle Dateien sauber, geändert oder nichts zu ändern, 1 Befunde (--check,\n"
-    "--repair), 2 eine Datei ist nicht lesbar, keine Menüdatei, gesperrt oder nicht\n"
-    "schreibbar, eine Änderung wurde abgelehnt (dann ist nichts geschrieben) oder der Aufruf\n"
-    "ist falsch (Meldung auf der Standardfehlerausgabe). Dateinamen, die mit \"-\" beginnen,\n"
-    "stehen nach \"--\".\n");
+    "--repair), 2 eine Datei ist nicht lesbar, keine Menüdatei, gesperrt, währenddessen\n"
+    "geändert oder nicht schreibbar, eine Änderung wurde abgelehnt (dann ist nichts\n"
+    "geschrieben) oder der Aufruf ist falsch (Meldung auf der Standardfehlerausgabe).\n"
+    "Dateinamen, die mit \"-\" beginnen, stehen nach \"--\".\n");
 
 void write(FILE *stream, const QString &text)
 {
