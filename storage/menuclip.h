@@ -68,7 +68,9 @@ Clip fromText(const QString &text);
 // seen, copied as their files then hold them and deleted after, in one step. Everything the
 // target file refuses (a caption outside Windows-1252, a value too long, ...) is refused before
 // any write: nothing is half pasted. Result: the target node and the first pasted entry's index,
-// or the first new node.
+// or the first new node. A cut pasted once has no sources left: pasted again it is refused
+// (EChangedOutside), so the window puts the clip back on the clipboard with cut cleared, as a
+// copy, or drops it.
 menu::Result paste(transaction::Transaction &t, const Clip &clip, const menu::Target &target);
 menu::Result paste(const Clip &clip, const menu::Target &target);
 
