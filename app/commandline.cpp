@@ -32,6 +32,16 @@ const QString kHelp = QStringLiteral(
     "       tarvik-konfig --check [--json] DATEI...\n"
     "       tarvik-konfig --show [--json] DATEI\n"
     "       tarvik-konfig --repair DATEI...\n"
+    "       tarvik-konfig --add-node DATEI BESCHRIFTUNG [--dry-run] [--json]\n"
+    "       tarvik-konfig --add-entry DATEI KNOTEN --name NAME --program PROGRAMM\n"
+    "                     [--params PARAMETER] [--scramble] [--keep-open] [--dry-run] [--json]\n"
+    "       tarvik-konfig --set DATEI ADRESSE FELD=WERT... [--dry-run] [--json]\n"
+    "       tarvik-konfig --delete DATEI ADRESSE [--dry-run] [--json]\n"
+    "       tarvik-konfig --move DATEI ADRESSE ZIELKNOTEN [--to ANDERE-DATEI] [--dry-run]\n"
+    "                     [--json]\n"
+    "       tarvik-konfig --replace ALT NEU DATEI... [--in FELDER] [--ignore-case]\n"
+    "                     [--whole-word] [--dry-run] [--json]\n"
+    "       tarvik-konfig --apply ÄNDERUNGEN.json DATEI... [--dry-run] [--json]\n"
     "\n"
     "Ohne Option öffnet das Programm das Fenster mit der Menüdatei (ein Name im Datenordner\n"
     "oder ein absoluter Pfad; ohne Angabe tarvik.ini).\n"
@@ -59,8 +69,12 @@ const QString kHelp = QStringLiteral(
     "  -v, --version\n"
     "              zeigt die Version.\n"
     "\n"
-    "Rückgabewert: 0 alle Dateien sauber, 1 Befunde, 2 eine Datei ist nicht lesbar oder\n"
-    "nicht schreibbar oder der Aufruf ist falsch (Meldung auf der Standardfehlerausgabe).\n"
+    "%1"
+    "\n"
+    "Rückgabewert: 0 alle Dateien sauber, geändert oder nichts zu ändern, 1 Befunde (--check,\n"
+    "--repair), 2 eine Datei ist nicht lesbar, keine Menüdatei, gesperrt, währenddessen\n"
+    "geändert oder nicht schreibbar, eine Änderung wurde abgelehnt (dann ist nichts\n"
+    "geschrieben) oder der Aufruf ist falsch (Meldung auf der Standardfehlerausgabe).\n"
     "Dateinamen, die mit \"-\" beginnen, stehen nach \"--\".\n");
 
 void write(FILE *stream, const QString &text)
@@ -231,8 +245,12 @@ Request parse(const QStringList &arguments)
         QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions(
         {checkOption, showOption, repairOption, jsonOption, helpOption, versionOption});
-    for (const QString &name : kQtValueOptions)
-        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("wert")));
+    commandedit::addOptions(parser);
+    for (const QString &name : kQtValueOptions) {
+        // The window's "-name" and --add-entry's "--name" are one option with a value.
+        if (name != QLatin1String("name"))
+            parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("wert")));
+    }
     for (const QString &name : kQtFlagOptions)
         parser.addOption(QCommandLineOption(name));
 
@@ -276,10 +294,21 @@ Request parse(const QStringList &arguments)
             ++modes;
         }
     }
+    QString editError;
+    request.edit = commandedit::fromParser(parser, &editError);
+    if (!editError.isEmpty())
+        return error(editError);
+    if (!request.edit.command.isEmpty()) {
+        request.mode = Mode::Edit;
+        ++modes;
+    }
     if (modes > 1)
-        return error(QStringLiteral("--check, --show und --repair schließen einander aus"));
-    if (request.json && request.mode != Mode::Check && request.mode != Mode::Show)
-        return error(QStringLiteral("--json gilt nur mit --check oder --show"));
+        return error(QStringLiteral("--check, --show, --repair und die ändernden Befehle "
+                                    "schließen einander aus"));
+    if (request.json && request.mode != Mode::Check && request.mode != Mode::Show &&
+        request.mode != Mode::Edit)
+        return error(QStringLiteral("--json gilt nur mit --check, --show oder einem ändernden "
+                                    "Befehl"));
     if (request.mode == Mode::Show && request.files.size() != 1)
         return error(QStringLiteral("--show erwartet genau eine Datei"));
     if ((request.mode == Mode::Check || request.mode == Mode::Repair) && request.files.isEmpty())
@@ -317,8 +346,15 @@ int run(const Request &request)
         return show(request);
     case Mode::Repair:
         return repair(request);
+    case Mode::Edit: {
+        const commandedit::Outcome outcome = commandedit::run(request.edit);
+        write(stdout, outcome.out);
+        if (!outcome.err.isEmpty())
+            write(stderr, kProgram + QStringLiteral(": ") + outcome.err);
+        return outcome.code;
+    }
     case Mode::Help:
-        write(stdout, kHelp);
+        write(stdout, kHelp.arg(commandedit::help()));
         return kClean;
     case Mode::Version:
         write(stdout,

@@ -4,18 +4,21 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line: the window, or the menu check, the listing and the repair for
-// scripts, which need no display and load no window code.
+#include "commandedit.h"
+
+// The program's command line: the window, or the menu check, the listing, the repair and the
+// changing commands for scripts, which need no display and load no window code.
 namespace commandline {
 
-enum class Mode { Window, Check, Show, Repair, Help, Version, Error };
+enum class Mode { Window, Check, Show, Repair, Edit, Help, Version, Error };
 
 struct Request
 {
     Mode mode = Mode::Window;
     bool json = false;
-    QStringList files; // positional arguments; for the window its menu file names
-    QString error;     // Mode::Error: what was wrong, in German
+    QStringList files;         // positional arguments; for the window its menu file names
+    QString error;             // Mode::Error: what was wrong, in German
+    commandedit::Request edit; // Mode::Edit: the changing command
 };
 
 // The arguments as the program got them (argv[0] first).
@@ -25,8 +28,9 @@ QStringList arguments(int argc, char **argv);
 // accepted for the window, which takes them from argv itself.
 Request parse(const QStringList &arguments);
 
-// Runs every mode but the window and returns the exit code: 0 all clean, 1 findings, 2 a file
-// could not be read or written, or a wrong call.
+// Runs every mode but the window and returns the exit code: 0 all clean (or changed, or nothing
+// to change), 1 findings, 2 a file could not be read or written, a change was refused, or a wrong
+// call.
 int run(const Request &request);
 
 // The window program's name; it stands beside this program.

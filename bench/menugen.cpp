@@ -9,12 +9,13 @@
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: tarvik-menugen FOLDER [NODES ENTRIES]\n");
+        std::fprintf(stderr, "usage: tarvik-menugen FOLDER [NODES ENTRIES [FILE NAME]]\n");
         return 2;
     }
     const int nodes = argc > 3 ? std::atoi(argv[2]) : 26;
     const int entries = argc > 3 ? std::atoi(argv[3]) : 400;
-    const QString path = bench::writeMenu(QString::fromLocal8Bit(argv[1]), nodes, entries);
+    const QString name = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("tarvik.ini");
+    const QString path = bench::writeMenu(QString::fromLocal8Bit(argv[1]), nodes, entries, name);
     std::printf("%s\n", path.toLocal8Bit().constData());
     return 0;
 }

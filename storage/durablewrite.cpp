@@ -200,6 +200,7 @@ FileLock::FileLock(const QString &path)
         }
         ::close(fd);
     }
+    m_busy = true;
 }
 
 FileLock::~FileLock()

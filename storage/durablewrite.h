@@ -31,8 +31,12 @@ public:
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
+    // Another writer held the file for the whole wait; nothing is held then.
+    bool busy() const { return m_busy; }
+
 private:
     int m_fd = -1;
+    bool m_busy = false;
 };
 
 } // namespace durable

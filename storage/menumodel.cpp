@@ -42,9 +42,10 @@ bool asBool(const std::optional<QString> &value)
 }
 
 // Key names of an entry, built once per index: a load asks for the same names in every node.
+// One list per thread, as files are searched side by side (menureplace).
 const std::array<QString, 5> &entryKeyNames(int index)
 {
-    static std::vector<std::array<QString, 5>> names;
+    thread_local std::vector<std::array<QString, 5>> names;
     while (names.size() <= size_t(index)) {
         const int n = int(names.size());
         std::array<QString, 5> keys;
@@ -107,22 +108,51 @@ TMemIniFile &expectItem(Transaction &t, const ItemRef &item, bool wholeNode = fa
     return file;
 }
 
+} // namespace
+
+void refuseLong(const QString &what, const QString &value, const std::optional<QString> &stored)
+{
+    // A long value the file already holds there stays: refusing it would only keep the user from
+    // changing the item's other fields.
+    if (value.size() > kMaxValueLength && value != stored)
+        throw ERefused(QStringLiteral("%1 ist zu lang: Der Starter liest höchstens %2 Zeichen, "
+                                      "es sind %3.")
+                           .arg(what)
+                           .arg(kMaxValueLength)
+                           .arg(value.size()));
+}
+
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
+    const auto &names = entryKeyNames(index);
+    const QString params =
+        fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params;
+    const auto refuse = [&](const QString &what, EntryKey key, const QString &value) {
+        if (value.size() > kMaxValueLength)
+            refuseLong(what, value, stored(file, letter, names[size_t(key)]));
+    };
+    refuse(QStringLiteral("Die Beschriftung"), EntryKey::Caption, fields.caption);
+    refuse(QStringLiteral("Das Programm"), EntryKey::Program, fields.program);
+    refuse(QStringLiteral("Die Parameterzeile"), EntryKey::Params, params);
     // The launcher unscrambles Windows-1252 bytes; a Unicode file could hold the text itself, but
     // not scrambled.
     if (fields.scrambled && !cp1252::fromUnicode(fields.params))
         throw ERefused(
             QStringLiteral("Die Parameter enthalten Zeichen, die es in Windows-1252 "
                            "nicht gibt, und können deshalb nicht verschlüsselt werden."));
-    const auto &names = entryKeyNames(index);
     file.WriteString(letter, names[size_t(EntryKey::Caption)], fields.caption);
     file.WriteString(letter, names[size_t(EntryKey::Program)], fields.program);
     file.WriteBool(letter, names[size_t(EntryKey::Scrambled)], fields.scrambled);
-    file.WriteString(letter, names[size_t(EntryKey::Params)],
-                     fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params);
+    file.WriteString(letter, names[size_t(EntryKey::Params)], params);
     file.WriteBool(letter, names[size_t(EntryKey::KeepOpen)], fields.keepOpen);
 }
+
+TMemIniFile &checkedFile(Transaction &t, const ItemRef &item, bool wholeNode)
+{
+    return expectItem(t, item, wholeNode);
+}
+
+namespace {
 
 Fields named(Fields fields)
 {
@@ -147,7 +177,7 @@ std::optional<QString> existingFileLike(const QString &path)
 
 } // namespace
 
-Menu read(TCustomIniFile &file, bool exists)
+Menu read(TCustomIniFile &file, bool exists, bool listHidden)
 {
     Menu menu;
     menu.path = file.FileName();
@@ -185,16 +215,15 @@ Menu read(TCustomIniFile &file, bool exists)
             entry.stored = std::move(keys);
             node.entries.push_back(std::move(entry));
         }
+        // The section holds "Root", so it always has keys to look through.
         const int shown = int(node.entries.size());
-        if (node.runEnd.exists() || file.SectionExists(letter)) {
-            for (int index : menuops::namedEntryIndices(file, letter)) {
-                if (index > shown || (index == shown && node.runEnd.caption))
-                    node.hiddenEntries.append(index);
-            }
+        for (int index : listHidden ? menuops::namedEntryIndices(file, letter) : QList<int>()) {
+            if (index > shown || (index == shown && node.runEnd.caption))
+                node.hiddenEntries.append(index);
         }
         menu.nodes.push_back(std::move(node));
     }
-    for (int i = gap; i < letters.size(); ++i) {
+    for (int i = gap; listHidden && i < letters.size(); ++i) {
         if (file.SectionExists(letters.at(i)))
             menu.hiddenNodes.append(letters.at(i));
     }
@@ -255,41 +284,125 @@ ItemRef refOf(const Menu &menu, const Node &node, const Entry &entry)
     return item;
 }
 
-Result saveItem(const ItemRef &shown, const Fields &panel)
+Fields fieldsOf(const menuops::EntryKeys &keys)
+{
+    ItemRef entry;
+    entry.index = 0;
+    entry.caption = keys.caption.value_or(QString());
+    entry.seen = seenOf(keys);
+    return fieldsOf(entry);
+}
+
+Fields fieldsOf(const ItemRef &item)
+{
+    Fields fields;
+    fields.caption = item.caption;
+    if (item.isNode()) {
+        fields.expand = asBool(item.seen.size() > 1 ? item.seen[1] : std::nullopt);
+        return fields;
+    }
+    const auto seen = [&](EntryKey key) {
+        return item.seen.size() > size_t(key) ? item.seen[size_t(key)] : std::nullopt;
+    };
+    fields.program = seen(EntryKey::Program).value_or(QString());
+    fields.scrambled = asBool(seen(EntryKey::Scrambled));
+    fields.keepOpen = asBool(seen(EntryKey::KeepOpen));
+    fields.params = seen(EntryKey::Params).value_or(QString());
+    if (fields.scrambled)
+        fields.params = menufile::ScrambleParams(fields.params);
+    return fields;
+}
+
+std::optional<ItemRef> refIn(Transaction &t, const QString &file, const QString &letter, int index)
+{
+    if (!t.exists(file))
+        return std::nullopt;
+    TMemIniFile &ini = t.file(file);
+    const int position = menufile::nodeLetterIndex(letter);
+    if (position < 0)
+        return std::nullopt;
+    // Shown only where every letter before it shows a node, and every index before it an entry.
+    for (int i = 0; i <= position; ++i) {
+        const std::optional<QString> root =
+            stored(ini, menufile::nodeLetters().at(i), menufile::kRootKey);
+        if (!root || *root == QLatin1String("*"))
+            return std::nullopt;
+    }
+    ItemRef item;
+    item.file = file;
+    item.letter = letter;
+    item.index = index;
+    for (int n = 0;; ++n) {
+        menuops::EntryKeys keys = storedEntry(ini, letter, n);
+        const bool shown = keys.caption && !keys.caption->isEmpty();
+        if (n == index) {
+            if (!shown)
+                return std::nullopt;
+            item.caption = *keys.caption;
+            item.seen = seenOf(keys);
+            return item;
+        }
+        if (index == kNodeIndex)
+            item.seenEntries.push_back(keys);
+        if (!shown)
+            break;
+    }
+    if (index != kNodeIndex)
+        return std::nullopt;
+    item.seen = storedKeys(ini, letter, kNodeIndex);
+    item.caption = item.seen.front().value_or(QString());
+    return item;
+}
+
+Result run(const std::function<Result(Transaction &)> &steps)
+{
+    Result result;
+    transaction::Changes changes = transaction::run([&](Transaction &t) { result = steps(t); });
+    result.changes = std::move(changes);
+    return result;
+}
+
+Result saveItem(Transaction &t, const ItemRef &shown, const Fields &panel)
 {
     const Fields fields = named(panel);
-    Result result{{}, shown.file, shown.letter, shown.index};
-    result.changes = transaction::run([&](Transaction &t) {
-        TMemIniFile &file = expectItem(t, shown);
-        if (shown.isNode()) {
-            file.WriteString(shown.letter, menufile::kRootKey, fields.caption);
-            file.WriteBool(shown.letter, menufile::kExpandKey, fields.expand);
-        } else {
-            writeEntry(file, shown.letter, shown.index, fields);
-        }
-    });
-    return result;
+    TMemIniFile &file = expectItem(t, shown);
+    if (shown.isNode()) {
+        refuseLong(QStringLiteral("Die Beschriftung"), fields.caption,
+                   stored(file, shown.letter, menufile::kRootKey));
+        file.WriteString(shown.letter, menufile::kRootKey, fields.caption);
+        file.WriteBool(shown.letter, menufile::kExpandKey, fields.expand);
+    } else {
+        writeEntry(file, shown.letter, shown.index, fields);
+    }
+    return {{}, shown.file, shown.letter, shown.index};
+}
+
+Result saveItem(const ItemRef &shown, const Fields &fields)
+{
+    return run([&](Transaction &t) { return saveItem(t, shown, fields); });
 }
 
 namespace {
 
 // A new entry at the first free index of the node as the file now stands, once item is as seen.
-Result addEntry(const ItemRef &item, const Fields &fields)
+Result addEntry(Transaction &t, const ItemRef &item, const Fields &fields)
 {
-    Result result{{}, item.file, item.letter, kNodeIndex};
-    result.changes = transaction::run([&](Transaction &t) {
-        TMemIniFile &file = expectItem(t, item);
-        result.index = menuops::freeEntryIndex(file, item.letter);
-        writeEntry(file, item.letter, result.index, fields);
-    });
-    return result;
+    TMemIniFile &file = expectItem(t, item);
+    const int index = menuops::freeEntryIndex(file, item.letter);
+    writeEntry(file, item.letter, index, fields);
+    return {{}, item.file, item.letter, index};
 }
 
 } // namespace
 
-Result saveNewEntry(const ItemRef &node, const Fields &panel)
+Result saveNewEntry(Transaction &t, const ItemRef &node, const Fields &panel)
 {
-    return addEntry(node, named(panel));
+    return addEntry(t, node, named(panel));
+}
+
+Result saveNewEntry(const ItemRef &node, const Fields &fields)
+{
+    return run([&](Transaction &t) { return saveNewEntry(t, node, fields); });
 }
 
 int freeEntryIndex(const QString &file, const QString &letter)
@@ -322,62 +435,74 @@ std::optional<QString> nodeRefusal(const QString &file, bool mayCreateFile)
     return std::nullopt;
 }
 
+Result createNode(Transaction &t, const QString &path, const QString &caption, bool mayCreateFile)
+{
+    if (!t.exists(path) && !mayCreateFile)
+        throw EChangedOutside(removedText(path));
+    refuseLong(QStringLiteral("Die Beschriftung"), caption);
+    TMemIniFile &file = t.file(path);
+    const std::optional<QString> letter = menuops::freeNodeLetter(file);
+    if (!letter)
+        throw ERefused(kNoMoreNodes);
+    file.WriteString(*letter, menufile::kRootKey, caption);
+    return {{}, path, *letter, kNodeIndex};
+}
+
 Result createNode(const QString &path, const QString &caption, bool mayCreateFile)
 {
-    Result result{{}, path, QString(), kNodeIndex};
-    result.changes = transaction::run([&](Transaction &t) {
-        if (!t.exists(path) && !mayCreateFile)
-            throw EChangedOutside(removedText(path));
-        TMemIniFile &file = t.file(path);
-        const std::optional<QString> letter = menuops::freeNodeLetter(file);
-        if (!letter)
-            throw ERefused(kNoMoreNodes);
-        result.letter = *letter;
-        file.WriteString(*letter, menufile::kRootKey, caption);
-    });
-    return result;
+    return run([&](Transaction &t) { return createNode(t, path, caption, mayCreateFile); });
+}
+
+Result deleteItem(Transaction &t, const ItemRef &shown)
+{
+    TMemIniFile &file = expectItem(t, shown, true);
+    if (shown.isNode())
+        menuops::deleteNodeCompacting(file, shown.letter);
+    else
+        menuops::deleteEntryCompacting(file, shown.letter, shown.index);
+    return {{}, shown.file, shown.letter, shown.index};
 }
 
 Result deleteItem(const ItemRef &shown)
 {
-    Result result{{}, shown.file, shown.letter, shown.index};
-    result.changes = transaction::run([&](Transaction &t) {
-        TMemIniFile &file = expectItem(t, shown, true);
-        if (shown.isNode())
-            menuops::deleteNodeCompacting(file, shown.letter);
-        else
-            menuops::deleteEntryCompacting(file, shown.letter, shown.index);
-    });
-    return result;
+    return run([&](Transaction &t) { return deleteItem(t, shown); });
 }
 
-Result moveEntry(const ItemRef &source, const ItemRef &target, const Fields &panel)
+Result moveEntry(Transaction &t, const ItemRef &source, const ItemRef &target, const Fields &panel)
 {
     Fields fields = named(panel);
     fields.scrambled = false;
     fields.keepOpen = false;
-    Result result{{}, target.file, target.letter, kNodeIndex};
-    result.changes = transaction::run([&](Transaction &t) {
-        // The target's file is used first, so it is written first: a failure in between leaves
-        // the entry twice, never lost.
-        TMemIniFile &targetFile = expectItem(t, target);
-        TMemIniFile &sourceFile = expectItem(t, source);
-        result.index = menuops::freeEntryIndex(targetFile, target.letter);
-        writeEntry(targetFile, target.letter, result.index, fields);
-        menuops::deleteEntryCompacting(sourceFile, source.letter, source.index);
-        // Moved within its own node, the copy came back into the hole the source left.
-        if (&targetFile == &sourceFile && target.letter == source.letter &&
-            !menuops::entryExists(sourceFile, source.letter, result.index))
-            result.index = source.index;
-    });
+    // The target's file is used first, so it is written first: a failure in between leaves the
+    // entry twice, never lost.
+    TMemIniFile &targetFile = expectItem(t, target);
+    TMemIniFile &sourceFile = expectItem(t, source);
+    Result result{
+        {}, target.file, target.letter, menuops::freeEntryIndex(targetFile, target.letter)};
+    writeEntry(targetFile, target.letter, result.index, fields);
+    menuops::deleteEntryCompacting(sourceFile, source.letter, source.index);
+    // Moved within its own node, the copy came back into the hole the source left.
+    if (&targetFile == &sourceFile && target.letter == source.letter &&
+        !menuops::entryExists(sourceFile, source.letter, result.index))
+        result.index = source.index;
     return result;
 }
 
-Result duplicateEntry(const ItemRef &shown, const Fields &panel)
+Result moveEntry(const ItemRef &source, const ItemRef &target, const Fields &fields)
+{
+    return run([&](Transaction &t) { return moveEntry(t, source, target, fields); });
+}
+
+Result duplicateEntry(Transaction &t, const ItemRef &shown, const Fields &panel)
 {
     Fields fields = panel;
     fields.caption.prepend(QLatin1Char('_'));
-    return addEntry(shown, fields);
+    return addEntry(t, shown, fields);
+}
+
+Result duplicateEntry(const ItemRef &shown, const Fields &fields)
+{
+    return run([&](Transaction &t) { return duplicateEntry(t, shown, fields); });
 }
 
 QString exportTarget(const QString &menuFile, const QString &caption)
@@ -392,23 +517,26 @@ QString exportTarget(const QString &menuFile, const QString &caption)
     return target;
 }
 
-Result exportNode(const ItemRef &shown, const QString &caption, bool expand, bool deleteNode)
+Result exportNode(Transaction &t, const ItemRef &shown, const QString &caption, bool expand,
+                  bool deleteNode)
 {
     const QString target = exportTarget(shown.file, caption);
-    Result result{{}, target, menufile::nodeLetters().first(), kNodeIndex};
-    result.changes = transaction::run([&](Transaction &t) {
-        // The sub-list is used first, so it is written before the node leaves the menu.
-        if (t.exists(target))
-            throw ERefused(QStringLiteral("Die Datei %1 gibt es bereits. Damit nichts "
-                                          "überschrieben wird, wurde nicht exportiert.")
-                               .arg(target));
-        TMemIniFile &sub = t.file(target);
-        TMemIniFile &menuFile = expectItem(t, shown, true);
-        menuops::copyNodeToFile(menuFile, shown.letter, sub, caption, expand);
-        if (deleteNode)
-            menuops::deleteNodeCompacting(menuFile, shown.letter);
-    });
-    return result;
+    // The sub-list is used first, so it is written before the node leaves the menu.
+    if (t.exists(target))
+        throw ERefused(QStringLiteral("Die Datei %1 gibt es bereits. Damit nichts "
+                                      "überschrieben wird, wurde nicht exportiert.")
+                           .arg(target));
+    TMemIniFile &sub = t.file(target);
+    TMemIniFile &menuFile = expectItem(t, shown, true);
+    menuops::copyNodeToFile(menuFile, shown.letter, sub, caption, expand);
+    if (deleteNode)
+        menuops::deleteNodeCompacting(menuFile, shown.letter);
+    return {{}, target, menufile::nodeLetters().first(), kNodeIndex};
+}
+
+Result exportNode(const ItemRef &shown, const QString &caption, bool expand, bool deleteNode)
+{
+    return run([&](Transaction &t) { return exportNode(t, shown, caption, expand, deleteNode); });
 }
 
 transaction::Changes writeWidth(const QString &file, int width)

@@ -101,11 +101,13 @@ bool entryExists(TCustomIniFile &file, const QString &section, int index)
 
 EntryKeys readEntryKeys(TCustomIniFile &file, const QString &section, int index)
 {
+    // No value holds a line break, so this default tells a missing key in one lookup.
+    static const QString missing = QStringLiteral("\n");
     EntryKeys keys;
     for (EntryKey key : menufile::kAllEntryKeys) {
-        const QString name = entryKey(index, key);
-        if (file.ValueExists(section, name))
-            field(keys, key) = file.ReadString(section, name, QString());
+        QString value = file.ReadString(section, entryKey(index, key), missing);
+        if (value.size() != 1 || value.front() != u'\n')
+            field(keys, key) = std::move(value);
     }
     return keys;
 }
@@ -126,9 +128,9 @@ std::optional<QString> freeNodeLetter(TCustomIniFile &file)
     return std::nullopt;
 }
 
-int freeEntryIndex(TCustomIniFile &file, const QString &section)
+int freeEntryIndex(TCustomIniFile &file, const QString &section, int from)
 {
-    int index = 0;
+    int index = from;
     while (entryExists(file, section, index))
         ++index;
     return index;

@@ -39,8 +39,9 @@ void writeEntryKeys(TCustomIniFile &file, const QString &section, int index, con
 // missing or "*"); nullopt when every letter is taken.
 std::optional<QString> freeNodeLetter(TCustomIniFile &file);
 
-// The first index n from 0 for which none of the five entry keys exists.
-int freeEntryIndex(TCustomIniFile &file, const QString &section);
+// The first index n from `from` on for which none of the five entry keys exists. Adding several
+// entries, each search may start after the index the last one took.
+int freeEntryIndex(TCustomIniFile &file, const QString &section, int from = 0);
 
 // The last index of the run of existing entries that starts at index.
 int lastEntryOfRun(TCustomIniFile &file, const QString &section, int index);

@@ -202,6 +202,20 @@ Stamp statPath(const QByteArray &native)
 
 } // namespace
 
+size_t qHash(const NameKey &key, size_t seed) noexcept
+{
+    // FNV-1a, then the final mix of MurmurHash3, so that the low bits QHash uses spread well.
+    quint64 h = 14695981039346656037ULL ^ quint64(seed);
+    for (const char c : key.bytes)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ULL;
+    h ^= h >> 33;
+    return size_t(h);
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1A';
@@ -283,16 +297,17 @@ Document::Document(QByteArray bytes)
         line.len = next - pos;
         const Parsed parsed = classify(QByteArrayView(d + pos, end - pos));
         if (parsed.kind == Kind::Header) {
+            // Sections of a menu are alike: sized as the one before, the index seldom grows.
+            const qsizetype expected = current ? current->keyIndex.size() : 0;
             current = &m_sections.emplace_back();
             current->header = line;
             current->folded = keyFor(parsed.name);
+            current->keyIndex.reserve(expected);
+            current->body.reserve(size_t(expected));
         } else if (current) {
             if (parsed.kind == Kind::Key) {
-                const QByteArray key = keyFor(parsed.name);
-                if (!current->keyIndex.contains(key)) {
-                    current->keyIndex.insert(key, qsizetype(current->body.size()));
+                if (addKey(*current, keyFor(parsed.name), qsizetype(current->body.size())))
                     line.firstKey = true;
-                }
                 current->lastKey = qsizetype(current->body.size());
             }
             current->body.push_back(line);
@@ -408,7 +423,7 @@ qsizetype Document::sectionIndex(QByteArrayView section) const
     if (m_lastSection >= 0 &&
         namefold::equal<QByteArrayView>(m_sections[m_lastSection].folded, section))
         return m_lastSection;
-    const auto it = m_sectionIndex.constFind(Folded(section).key());
+    const auto it = m_sectionIndex.constFind(NameKey{Folded(section).key()});
     if (it == m_sectionIndex.cend())
         return -1;
     m_lastSection = *it;
@@ -431,6 +446,17 @@ Document::Section *Document::findSection(QByteArrayView section)
     return i < 0 ? nullptr : &m_sections[i];
 }
 
+bool Document::addKey(Section &section, QByteArray key, qsizetype index)
+{
+    // One lookup: a new slot is what makes the hash grow.
+    const qsizetype before = section.keyIndex.size();
+    qsizetype &slot = section.keyIndex[NameKey{std::move(key)}];
+    if (section.keyIndex.size() == before)
+        return false;
+    slot = index;
+    return true;
+}
+
 void Document::indexKeys(Section &section)
 {
     section.keyIndex.clear();
@@ -442,11 +468,8 @@ void Document::indexKeys(Section &section)
         const Parsed parsed = classify(content(line));
         if (parsed.kind != Kind::Key)
             continue;
-        const QByteArray key = keyFor(parsed.name);
-        if (!section.keyIndex.contains(key)) {
-            section.keyIndex.insert(key, i);
+        if (addKey(section, keyFor(parsed.name), i))
             line.firstKey = true;
-        }
         section.lastKey = i;
     }
 }
@@ -457,8 +480,9 @@ void Document::indexSections()
     m_lastSection = -1;
     for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
         // "[]" is never read: the empty name means the lines before the first header.
-        if (!m_sections[i].folded.isEmpty() && !m_sectionIndex.contains(m_sections[i].folded))
-            m_sectionIndex.insert(m_sections[i].folded, i);
+        if (!m_sections[i].folded.isEmpty())
+            if (!m_sectionIndex.contains(NameKey{m_sections[i].folded}))
+                m_sectionIndex.insert(NameKey{m_sections[i].folded}, i);
     }
 }
 
@@ -479,7 +503,7 @@ std::optional<QByteArrayView> Document::value(QByteArrayView section, QByteArray
         s->cursor = i;
         return parsed.hasValue ? std::optional(readValue(parsed.rawValue)) : std::nullopt;
     }
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it == s->keyIndex.cend())
         return std::nullopt;
     s->cursor = *it;
@@ -514,14 +538,14 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
         added.folded = namefold::folded(section);
         added.body.push_back(ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol));
         added.body.back().firstKey = true;
-        added.keyIndex.insert(namefold::folded(key), 0);
+        added.keyIndex.insert(NameKey{namefold::folded(key)}, 0);
         added.lastKey = 0;
         m_sections.push_back(std::move(added));
         indexSections();
         return true;
     }
 
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it != s->keyIndex.cend()) {
         Line &line = s->body[*it];
         const QByteArrayView lineContent = content(line);
@@ -552,7 +576,7 @@ bool Document::setValue(QByteArrayView section, QByteArrayView key, QByteArrayVi
     Line added = ownLine(key.toByteArray() + "=" + writtenValue(value) + m_eol);
     added.firstKey = true;
     s->body.insert(s->body.begin() + pos, std::move(added));
-    s->keyIndex.insert(namefold::folded(key), pos);
+    s->keyIndex.insert(NameKey{namefold::folded(key)}, pos);
     s->lastKey = pos;
     return true;
 }
@@ -564,7 +588,7 @@ bool Document::removeKey(QByteArrayView section, QByteArrayView key)
     Section *s = findSection(section);
     if (!s)
         return false;
-    const auto it = s->keyIndex.constFind(Folded(key).key());
+    const auto it = s->keyIndex.constFind(NameKey{Folded(key).key()});
     if (it == s->keyIndex.cend())
         return false;
     s->body.erase(s->body.begin() + *it);
@@ -591,7 +615,7 @@ bool Document::renameSection(QByteArrayView source, QByteArrayView target)
 {
     const QByteArray from = namefold::folded(source);
     const QByteArray to = namefold::folded(target);
-    if (from == to || to.isEmpty() || !m_sectionIndex.contains(from))
+    if (from == to || to.isEmpty() || !m_sectionIndex.contains(NameKey{from}))
         return false;
     m_sections.erase(std::remove_if(m_sections.begin(), m_sections.end(),
                                     [&](const Section &s) { return s.folded == to; }),
@@ -617,7 +641,7 @@ std::vector<OutlineSection> Document::outline() const
         OutlineSection &out = list.emplace_back();
         out.name = classify(content(s.header)).name;
         out.line = ++line;
-        out.first = !s.folded.isEmpty() && m_sectionIndex.value(s.folded, -1) == i;
+        out.first = !s.folded.isEmpty() && m_sectionIndex.value(NameKey{s.folded}, -1) == i;
         for (const Line &body : s.body) {
             ++line;
             const Parsed parsed = classify(content(body));

@@ -47,6 +47,16 @@ struct OutlineSection
     std::vector<OutlineKey> keys;
 };
 
+// A folded name as a hash key. Qt's hash of a byte array made building the key index cost seven
+// times the rest of parsing a large menu; names are short, and this hash is seeded per process
+// like Qt's, so a file cannot be made to collide on purpose as easily as with a fixed one.
+struct NameKey
+{
+    QByteArray bytes;
+    bool operator==(const NameKey &other) const { return bytes == other.bytes; }
+};
+size_t qHash(const NameKey &key, size_t seed = 0) noexcept;
+
 // How a file stores its text, told by its first bytes.
 enum class Encoding { Windows1252, Utf8, Utf16LE, Utf16BE };
 
@@ -104,7 +114,7 @@ private:
         Line header;
         QByteArray folded;
         std::vector<Line> body;
-        QHash<QByteArray, qsizetype> keyIndex; // folded name → body index of the first key
+        QHash<NameKey, qsizetype> keyIndex; // folded name → body index of the first key
         qsizetype lastKey = -1;
         mutable qsizetype cursor = -1; // body index of the last key found
     };
@@ -118,6 +128,8 @@ private:
     qsizetype sectionIndex(QByteArrayView section) const;
     const Section *findSection(QByteArrayView section) const;
     Section *findSection(QByteArrayView section);
+    // Indexes key as a section's first of its name at index; false when an earlier one is.
+    static bool addKey(Section &section, QByteArray key, qsizetype index);
     void indexKeys(Section &section);
     void indexSections();
 
@@ -128,8 +140,8 @@ private:
     QByteArray m_eol = QByteArrayLiteral("\r\n");
     Section m_preamble; // lines before the first header; the header is unused
     std::vector<Section> m_sections;
-    QHash<QByteArray, qsizetype> m_sectionIndex; // folded name → first section
-    mutable qsizetype m_lastSection = -1;        // the section found last, from m_sectionIndex
+    QHash<NameKey, qsizetype> m_sectionIndex; // folded name → first section
+    mutable qsizetype m_lastSection = -1;     // the section found last, from m_sectionIndex
 };
 
 // The stat data that tells whether a file changed since it was read.

@@ -76,6 +76,9 @@ public:
     QByteArray bytes() const;
     // True once any operation changed the content.
     bool changed() const { return m_changed; }
+    // The parsed file, for readers that go through a whole menu and need its values only where
+    // their bytes hold what they look for.
+    const profilefile::Document &document() const { return *m_doc; }
 
 private:
     std::unique_ptr<profilefile::Document> m_doc;

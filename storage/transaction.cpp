@@ -61,6 +61,12 @@ Transaction::~Transaction() = default;
 
 Transaction::Entry &Transaction::entry(const QString &path)
 {
+    // Steps ask for their files by the same name many times; the absolute path costs a call to
+    // the system each time.
+    for (const auto &e : m_files) {
+        if (e->path == path)
+            return *e;
+    }
     const QString key = absolute(path);
     for (const auto &e : m_files) {
         if (e->key == key)
@@ -85,6 +91,11 @@ bool Transaction::exists(const QString &path)
     return entry(path).before.has_value();
 }
 
+std::optional<QByteArray> Transaction::original(const QString &path)
+{
+    return entry(path).before;
+}
+
 void Transaction::remove(const QString &path)
 {
     entry(path).removed = true;
@@ -92,34 +103,52 @@ void Transaction::remove(const QString &path)
 
 std::optional<Changes> Transaction::commit()
 {
+    Changes changes = pending();
+    if (changes.empty())
+        return changes;
     std::vector<const Entry *> changed;
-    for (const auto &e : m_files) {
-        if (e->after() != e->before)
-            changed.push_back(e.get());
+    for (const FileChange &change : changes) {
+        for (const auto &e : m_files) {
+            if (e->path == change.path)
+                changed.push_back(e.get());
+        }
     }
-    if (changed.empty())
-        return Changes{};
 
     // Locked in one order by every writer, so two of them never wait for each other.
     std::vector<const Entry *> lockOrder = changed;
     std::sort(lockOrder.begin(), lockOrder.end(),
               [](const Entry *a, const Entry *b) { return a->key < b->key; });
     std::vector<std::unique_ptr<durable::FileLock>> locks;
-    for (const Entry *e : lockOrder)
+    for (const Entry *e : lockOrder) {
         locks.push_back(std::make_unique<durable::FileLock>(e->path));
+        // Writing without the lock could undo the other writer's change unseen.
+        if (locks.back()->busy())
+            throw EIniFileException(QStringLiteral("%1 ist von einem anderen Programm gesperrt. "
+                                                   "Es wurde nichts gespeichert; versuchen Sie "
+                                                   "es später erneut.")
+                                        .arg(e->path));
+    }
     for (const Entry *e : changed) {
         if (current(e->path) != e->before)
             return std::nullopt;
     }
 
-    Changes changes;
-    for (const Entry *e : changed) {
-        const std::optional<QByteArray> after = e->after();
-        const bool ok =
-            after ? durable::replaceFile(e->path, *after) : durable::removeFile(e->path);
+    for (const FileChange &change : changes) {
+        const bool ok = change.after ? durable::replaceFile(change.path, *change.after)
+                                     : durable::removeFile(change.path);
         if (!ok)
-            throw EIniFileException(profiletext::cannotWrite(e->path));
-        changes.push_back({e->path, e->before, after});
+            throw EIniFileException(profiletext::cannotWrite(change.path));
+    }
+    return changes;
+}
+
+Changes Transaction::pending() const
+{
+    Changes changes;
+    for (const auto &e : m_files) {
+        std::optional<QByteArray> after = e->after();
+        if (after != e->before)
+            changes.push_back({e->path, e->before, std::move(after)});
     }
     return changes;
 }

@@ -59,12 +59,20 @@ public:
     bool exists(const QString &path);
     // Removes the file at commit (it must have been read, as file() does).
     void remove(const QString &path);
+    // The file's bytes as they were read (reads it if not read yet); nullopt when it did not
+    // exist.
+    std::optional<QByteArray> original(const QString &path);
 
     // Writes every changed file, in the order of their first use, each with one durable write,
     // after making sure under a lock that none changed since it was read. nullopt when one did:
-    // nothing is written then. A failed write raises EIniFileException; the files written
+    // nothing is written then. A file whose lock another writer keeps raises EIniFileException
+    // before anything is written. A failed write raises EIniFileException; the files written
     // before it stay written, which the order of first use makes a copy, never a loss.
     std::optional<Changes> commit();
+
+    // What commit() would write now, in the same order, without writing anything: for a dry run
+    // or a preview.
+    Changes pending() const;
 
 private:
     struct Entry;

@@ -7,6 +7,7 @@
  *   G A|W file section key          -> V hex | M (missing: the default came back)
  *   K A|W file section              -> L hex (the key list, NULs included)
  *   D A|W file section key          -> 1 | 0 (deletes the key)
+ *   W A|W file section key value    -> V hex of "1" | "0" (writes the key)
  */
 #include <windows.h>
 #include <fcntl.h>
@@ -122,6 +123,10 @@ int main(int argc, char **argv)
             case 'D':
                 puts(WritePrivateProfileStringA(arg[1], arg[2], NULL, file) ? "1" : "0");
                 break;
+            case 'W':
+                puthex("V", WritePrivateProfileStringA(arg[1], arg[2], arg[3], file) ? "1" : "0",
+                       1);
+                break;
             default:
                 puts("?");
             }
@@ -144,6 +149,9 @@ int main(int argc, char **argv)
                 break;
             case 'D':
                 puts(WritePrivateProfileStringW(w[1], w[2], NULL, w[0]) ? "1" : "0");
+                break;
+            case 'W':
+                puthex("V", WritePrivateProfileStringW(w[1], w[2], w[3], w[0]) ? "1" : "0", 1);
                 break;
             default:
                 puts("?");

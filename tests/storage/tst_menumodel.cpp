@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "durablewrite.h"
 #include "menumodel.h"
 #include "testfiles.h"
 #include "tinifile.h"
@@ -289,6 +290,45 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(matched, found);
+    }
+
+    // Steps of one transaction see each other's changes and write once; a step that refuses
+    // leaves every file as it was, also what earlier steps had changed in memory.
+    void stepsComposeIntoOneWrite()
+    {
+        const menu::Menu m = menu::load(m_path);
+        const menu::Result result = menu::run([&](transaction::Transaction &t) {
+            menu::deleteItem(t, itemOf(m, QStringLiteral("Büro"), 0));
+            // Calc (index 2) filled the hole at 0.
+            const std::optional<menu::ItemRef> calc = menu::refIn(t, m_path, "A", 0);
+            if (!calc || calc->caption != QLatin1String("Calc") || menu::refIn(t, m_path, "A", 2))
+                throw transaction::ERefused(QStringLiteral("refIn"));
+            menu::Fields fields = menu::fieldsOf(*calc);
+            fields.caption = QStringLiteral("Rechner");
+            return menu::saveItem(t, *calc, fields);
+        });
+        QCOMPARE(result.changes.size(), size_t(1));
+        QCOMPARE(result.index, 0);
+        QCOMPARE(shown(m_path),
+                 (QStringList{"A:Büro", "  0:Rechner", "  1:Word", "B:Technik", "  0:Putty"}));
+
+        const QByteArray before = readBytes(m_path);
+        const QString tooLong(menu::kMaxValueLength + 1, QLatin1Char('x'));
+        QVERIFY_THROWS_EXCEPTION(transaction::ERefused, menu::run([&](transaction::Transaction &t) {
+                                     menu::createNode(t, m_path, QStringLiteral("Neu"), false);
+                                     return menu::createNode(t, m_path, tooLong, false);
+                                 }));
+        QCOMPARE(readBytes(m_path), before);
+    }
+
+    // Another writer that keeps the lock longer than a command waits: nothing is written over
+    // its change.
+    void lockedFileIsRefused()
+    {
+        const durable::FileLock held(m_path);
+        QVERIFY_THROWS_EXCEPTION(EIniFileException,
+                                 menu::createNode(m_path, QStringLiteral("Neu"), false));
+        QCOMPARE(readBytes(m_path), sample());
     }
 
     // Another program's write between the reading and the writing: the command runs again on
