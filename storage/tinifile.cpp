@@ -129,7 +129,7 @@ void TIniFile::change(const std::function<bool(profilefile::Document &)> &apply)
     }
     if (!m_file->commit()) {
         m_file->invalidate();
-        throw EIniFileException(profiletext::cannotWrite(FileName()));
+        throw EIniFileException(profiletext::writeFailed(FileName()));
     }
 }
 
@@ -207,7 +207,7 @@ void TIniFile::EndUpdate()
         m_file->batchDirty = false;
         if (!m_file->commit()) {
             m_file->invalidate();
-            throw EIniFileException(profiletext::cannotWrite(FileName()));
+            throw EIniFileException(profiletext::writeFailed(FileName()));
         }
     }
 }

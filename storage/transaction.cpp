@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "durablewrite.h"
+#include "platform.h"
 #include "profilefile.h"
 #include "profiletext.h"
 #include "tinifile.h"
@@ -104,9 +104,9 @@ std::optional<Changes> Transaction::commit()
     std::vector<const Entry *> lockOrder = changed;
     std::sort(lockOrder.begin(), lockOrder.end(),
               [](const Entry *a, const Entry *b) { return a->key < b->key; });
-    std::vector<std::unique_ptr<durable::FileLock>> locks;
+    std::vector<std::unique_ptr<platform::FileLock>> locks;
     for (const Entry *e : lockOrder)
-        locks.push_back(std::make_unique<durable::FileLock>(e->path));
+        locks.push_back(std::make_unique<platform::FileLock>(e->path));
     for (const Entry *e : changed) {
         if (current(e->path) != e->before)
             return std::nullopt;
@@ -116,9 +116,9 @@ std::optional<Changes> Transaction::commit()
     for (const Entry *e : changed) {
         const std::optional<QByteArray> after = e->after();
         const bool ok =
-            after ? durable::replaceFile(e->path, *after) : durable::removeFile(e->path);
+            after ? platform::replaceFile(e->path, *after) : platform::removeFile(e->path);
         if (!ok)
-            throw EIniFileException(profiletext::cannotWrite(e->path));
+            throw EIniFileException(profiletext::writeFailed(e->path));
         changes.push_back({e->path, e->before, after});
     }
     return changes;
