@@ -31,11 +31,12 @@ bool removeFile(const QString &path);
 QString lastWriteFailure();
 
 // An exclusive lock for a read-modify-write of the file at path, held from construction until
-// destruction, between the processes of every editor. It locks the file itself (no lock file
-// beside it), without keeping any reader out, and makes sure the path still names the locked
-// file, since each replacement brings a new one. A missing file cannot be locked: then nothing
-// is held. Waits at most a few seconds for another writer; a file system without locks cannot
-// protect the file, but does not block it.
+// destruction, between the processes of every editor, and dropped by the system when its holder
+// dies. It keeps no reader out. On POSIX it locks the file itself and makes sure the path still
+// names the locked file, since each replacement brings a new one; on Windows, which cannot
+// replace an open file, it is the file ".NAME.lock" beside it, which exists only while held. A
+// missing file cannot be locked: then nothing is held. Waits at most a few seconds for another
+// writer; a file system without locks cannot protect the file, but does not block it.
 class FileLock
 {
 public:
