@@ -13,7 +13,6 @@
 #include <QToolButton>
 
 #include "generalsettings.h"
-#include "registryfile.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "tfallgemein.h"
@@ -92,7 +91,7 @@ private:
 
 void TestTFallgemein::init()
 {
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
     m_menu = m_dir.filePath(QStringLiteral("menu%1.ini")
                                 .arg(QTest::currentDataTag())
                                 .replace(QLatin1Char(' '), QLatin1Char('_')));

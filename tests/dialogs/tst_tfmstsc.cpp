@@ -43,7 +43,7 @@ private Q_SLOTS:
 
 void TestTfmstsc::init()
 {
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
 }
 
 void TestTfmstsc::firstUseShowsNoError()

@@ -5,7 +5,6 @@
 
 #include "exception.h"
 #include "generalsettings.h"
-#include "registryfile.h"
 #include "remotedesktopsettings.h"
 #include "testfiles.h"
 #include "tinifile.h"
@@ -71,7 +70,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QFile::remove(regfile::storePath()); }
+    void init() { testfiles::clearStore(); }
     void readGeneral_data();
     void readGeneral();
     void writeGeneral_data();

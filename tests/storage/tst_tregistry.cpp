@@ -58,7 +58,7 @@ private Q_SLOTS:
 
 void TestTRegistry::init()
 {
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
 }
 
 void TestTRegistry::firstUseCreatesKeyAndReportsMissingInteger()
