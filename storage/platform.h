@@ -80,6 +80,9 @@ struct Value
     quint32 type = 0; // REG_SZ 1, REG_EXPAND_SZ 2, REG_BINARY 3, REG_DWORD 4, ...
     QByteArray data;  // as the store holds it
     QString text;     // REG_SZ and REG_EXPAND_SZ: the text before the first zero
+    // The data's size as the ANSI functions count it, which the store's reads follow: a text
+    // one byte a character, with its zeros.
+    qsizetype size = 0;
 };
 
 // A key exists also when only keys below it were created.

@@ -134,7 +134,7 @@ std::optional<Value> value(const QString &path, const QString &name)
     const regfile::Value *found = key->findValue(name);
     if (!found)
         return std::nullopt;
-    Value stored{found->type, found->data, {}};
+    Value stored{found->type, found->data, {}, found->data.size()};
     if (found->type == regfile::RegSz || found->type == regfile::RegExpandSz) {
         const qsizetype end = found->data.indexOf('\0');
         stored.text = cp1252::toUnicode(end < 0 ? found->data : found->data.left(end));

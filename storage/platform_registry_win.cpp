@@ -91,6 +91,9 @@ std::optional<Value> value(const QString &path, const QString &name)
         return std::nullopt;
     stored.data.resize(size);
     stored.type = type;
+    stored.size = stored.data.size();
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ)
+        stored.size = (stored.data.size() + 1) / 2;
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
         const auto *units = reinterpret_cast<const char16_t *>(stored.data.constData());
         qsizetype length = 0;

@@ -94,7 +94,7 @@ qint32 TRegistry::ReadInteger(const QString &name)
 {
     const std::optional<platform::registry::Value> stored = value(name);
     // Data longer than four bytes does not fit the buffer, whatever its type.
-    if (!stored || stored->data.size() > 4)
+    if (!stored || stored->size > 4)
         throwReadError(name);
     if (stored->type != kRegDword)
         throwTypeError(name);
