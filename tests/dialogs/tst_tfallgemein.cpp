@@ -255,9 +255,11 @@ void TestTFallgemein::updateFolderChosen()
     TFallgemein dialog(m_menu, nullptr);
     control<QToolButton>(dialog, "SpeedButton1")->click();
     QCOMPARE(runner.shown().at(0).title, QStringLiteral("Verzeichniswahl"));
-    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(), m_dir.path());
+    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(),
+             QDir::toNativeSeparators(m_dir.path()));
     control<QToolButton>(dialog, "SpeedButton1")->click();
-    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(), m_dir.path());
+    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(),
+             QDir::toNativeSeparators(m_dir.path()));
     // Only "OK" takes the folder to the file; the per-user store is not touched.
     QVERIFY(!QFile::exists(m_menu));
     QCOMPARE(storedMstscPath(), QStringLiteral("missing"));
@@ -278,12 +280,13 @@ void TestTFallgemein::clientFolderStoredAtOnce()
             QCOMPARE(storedMstscPath(), QStringLiteral("missing"));
         }
         control<QToolButton>(dialog, "SpeedButton2")->click();
-        QCOMPARE(control<QLineEdit>(dialog, "edmstsc")->text(), m_dir.path());
-        QCOMPARE(storedMstscPath(), m_dir.path());
+        QCOMPARE(control<QLineEdit>(dialog, "edmstsc")->text(),
+                 QDir::toNativeSeparators(m_dir.path()));
+        QCOMPARE(storedMstscPath(), QDir::toNativeSeparators(m_dir.path()));
         control<QPushButton>(dialog, "Button2")->click();
         QCOMPARE(runner.unexpected(), 0);
     }
-    QCOMPARE(storedMstscPath(), m_dir.path());
+    QCOMPARE(storedMstscPath(), QDir::toNativeSeparators(m_dir.path()));
     // Written for other readers only: the next opening starts empty again.
     TFallgemein next(m_menu, nullptr);
     QCOMPARE(control<QLineEdit>(next, "edmstsc")->text(), QString());

@@ -258,6 +258,8 @@ void TestSettings::storeRemoteDesktop_data()
                                                             "\"Console\"=dword:00000001",
                                                             "\"RDPstandard\"=dword:00000001"}
                                        << QString();
+    if (!testfiles::storeIsAFile())
+        return; // the registry takes every character
     // What was stored before the refused value stays stored.
     QTest::newRow("user refused") << QStringLiteral("srv|0|Pfeil →||00000")
                                   << QList<QByteArray>{"\"Host\"=\"srv\"",

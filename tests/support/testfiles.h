@@ -36,6 +36,9 @@ QByteArray storeWith(const QList<QByteArray> &valueLines);
 // file's permissions and links play a part.
 bool storeIsAFile();
 
+// True where files have POSIX permissions, owners and symbolic links.
+bool hasPosixFiles();
+
 // Holds an open file as a writer holds its temporary file, so that no other writer takes it for
 // a leftover: a lock on POSIX, the open file itself on Windows.
 bool holdAsWriter(int handle);

@@ -38,6 +38,11 @@ bool storeIsAFile()
     return true;
 }
 
+bool hasPosixFiles()
+{
+    return true;
+}
+
 bool holdAsWriter(int handle)
 {
     return ::flock(handle, LOCK_EX) == 0;

@@ -4,11 +4,14 @@
 #include "testfiles.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include "cp1252.h"
 #include "registryfile.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace testfiles {
 
@@ -39,6 +42,17 @@ QByteArray importData(quint32 type, const QByteArray &data)
         return data;
     const QString text = cp1252::toUnicode(data);
     return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+int writingOrder(const QString &name)
+{
+    static const QStringList order = {QStringLiteral("Host"),        QStringLiteral("Farbtiefe"),
+                                      QStringLiteral("Benutzer"),    QStringLiteral("Domaene"),
+                                      QStringLiteral("Bild"),        QStringLiteral("Drucker"),
+                                      QStringLiteral("Laufwerke"),   QStringLiteral("Console"),
+                                      QStringLiteral("RDPstandard"), QStringLiteral("mstscpath")};
+    const qsizetype at = order.indexOf(name);
+    return at < 0 ? int(order.size()) : int(at);
 }
 
 // Keys with values, and keys without keys below them, as the store's file lists them.
@@ -74,6 +88,12 @@ void exportKey(const QString &path, regfile::Contents &contents)
         below.append(path + QLatin1Char('\\') + QString::fromWCharArray(name, int(nameLength)));
     }
     RegCloseKey(key);
+    // The registry lists values by name; a file lists them as they were written, which for the
+    // launcher's key is the order the editor writes them in.
+    std::stable_sort(exported.values.begin(), exported.values.end(),
+                     [](const regfile::Value &a, const regfile::Value &b) {
+                         return writingOrder(a.name) < writingOrder(b.name);
+                     });
     if (!exported.values.isEmpty() || below.isEmpty())
         contents.keys.append(exported);
     for (const QString &sub : std::as_const(below))
@@ -124,6 +144,11 @@ void clearStore()
 }
 
 bool storeIsAFile()
+{
+    return false;
+}
+
+bool hasPosixFiles()
 {
     return false;
 }

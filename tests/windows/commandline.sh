@@ -23,10 +23,10 @@ cp "$bin/tarvik-konfig.exe" "$work/alone/"
 cd "$work" || exit 1
 program=$(winepath -w "$bin/tarvik-konfig.exe")
 
-# One batch file runs every call; each result lands in a file of its own.
-cat >calls.bat <<BATCH
+# One batch file runs every call; each result lands in a file of its own. cmd.exe reads batch
+# files in the console's code page, the OEM one (850 with German).
+iconv -f UTF-8 -t CP850 >calls.bat <<BATCH
 @echo off
-chcp 65001 >nul
 set P="$program"
 %P% --check clean.ini >clean.out 2>clean.err
 echo %ERRORLEVEL% >clean.code
@@ -40,7 +40,7 @@ echo %ERRORLEVEL% >umlaut.code
 echo %ERRORLEVEL% >missing.code
 %P% --gibtsnicht >wrong.out 2>wrong.err
 echo %ERRORLEVEL% >wrong.code
-%P% --show hidden.ini | find "Rechner" >piped.out
+%P% --show hidden.ini | more >piped.out
 echo %ERRORLEVEL% >piped.code
 alone\tarvik-konfig.exe clean.ini >alone.out 2>alone.err
 echo %ERRORLEVEL% >alone.code
