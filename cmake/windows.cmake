@@ -3,10 +3,9 @@
 
 # The MSI installs into this folder. Started from there, the program keeps its menu files in the
 # user's data folder, as the Linux installed mode does (TARVIK_INSTALLED_BINDIR in editor/).
-if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
-    set(CMAKE_INSTALL_PREFIX "C:/Program Files" CACHE PATH "Where the MSI installs" FORCE)
-endif()
-set(CMAKE_INSTALL_BINDIR "Tarvik konfigurieren" CACHE STRING "The program's folder in the prefix")
+# Plain variables, ahead of the cache's defaults of GNUInstallDirs.
+set(CMAKE_INSTALL_PREFIX "C:/Program Files")
+set(CMAKE_INSTALL_BINDIR "Tarvik konfigurieren")
 
 # The tests run under Wine (scripts/check-windows sets up its prefix).
 if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)

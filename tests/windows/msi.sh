@@ -14,7 +14,16 @@ mkdir -p "$work"
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEPATH DISPLAY
 folder="$WINEPREFIX/drive_c/Program Files/Tarvik konfigurieren"
-shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$title.lnk"
+# The start menu of all users, where Windows puts a per-machine install's entry; Wine's msiexec
+# takes the installing user's (ALLUSERS=1 and all).
+shortcut_there() {
+    local link
+    for link in "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$title.lnk" \
+        "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu/Programs/$title.lnk"; do
+        [[ -f "$link" ]] && return 0
+    done
+    return 1
+}
 
 xvfb=
 app=
@@ -40,6 +49,12 @@ within() { # within <tenths of a second> <command...>
     return 1
 }
 
+# The display from the start: Wine's desktop process, started with the prefix, draws every window.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+within 200 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=:$(head -n 1 "$work/display")
+
 wineboot -i >"$work/wineboot.log" 2>&1 || fail "the Wine prefix: $(cat "$work/wineboot.log")"
 wine msiexec /i "$(winepath -w "$msi")" /qn || fail "msiexec /i ended with $?"
 for file in tarvik-konfig.exe tarvik-konfig-fenster.exe qt.conf Qt6Core.dll Qt6Widgets.dll \
@@ -48,7 +63,7 @@ for file in tarvik-konfig.exe tarvik-konfig-fenster.exe qt.conf Qt6Core.dll Qt6W
     [[ -f "$folder/$file" ]] || fail "not installed: $file"
 done
 [[ ! -e "$folder/daten" ]] || fail "a data folder in Program Files"
-[[ -f "$shortcut" ]] || fail "no start-menu entry"
+shortcut_there || fail "no start-menu entry"
 
 # The installed command line, as a batch file runs it.
 cp "$data/menu-hidden.ini" "$work/hidden.ini"
@@ -63,24 +78,26 @@ grep -q '^hidden.ini:18: .*Zeiterfassung' "$work/check.out" &&
     grep -q '^hidden.ini:24: .*Lager' "$work/check.out" || fail "--check printed: $(cat "$work/check.out")"
 
 # The installed window on the sample menu.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-within 200 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
 sample='C:\Program Files\Tarvik konfigurieren\Beispiel\tarvik.ini'
-wine "C:\\Program Files\\Tarvik konfigurieren\\tarvik-konfig-fenster.exe" "$sample" \
-    >"$work/window.log" 2>&1 &
+# Wine's DirectWrite draws no text into Qt's line edits; Qt's FreeType engine does.
+wine "C:\\Program Files\\Tarvik konfigurieren\\tarvik-konfig-fenster.exe" \
+    -platform windows:fontengine=freetype "$sample" >"$work/window.log" 2>&1 &
 app=$!
 window=
 find_window() { window=$(xdotool search --onlyvisible --name "^$title \\(.*tarvik\\.ini\\)$" 2>/dev/null | head -n 1); [[ -n $window ]]; }
 within 900 find_window || fail "no window with the sample menu in its caption"
-sleep 2
+# Without a window manager Wine leaves the maximised window at its restored size on the screen.
+xdotool windowmove "$window" 0 0 windowsize "$window" 1280 1024
+sleep 3
 import -window root "$work/fenster.png"
 # Started from Program Files, the program keeps its menu files in the user's data folder.
 compgen -G "$WINEPREFIX/drive_c/users/*/AppData/Local/tarvik-konfig/daten" >/dev/null ||
     fail "no data folder in the user's profile"
 # Hilfe → Versions-Info: the box shows the values of the program's version resource.
-xdotool windowactivate --sync "$window" key alt+h
+# Hilfe → Versions-Info, from the keyboard once the window has it.
+xdotool mousemove 100 200 click 1
+sleep 1
+xdotool key alt+h
 sleep 1
 xdotool key v
 within 100 xdotool search --onlyvisible --name '^Information$' >/dev/null || fail "no version box"
@@ -94,5 +111,5 @@ app=
 
 wine msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x ended with $?"
 [[ ! -e "$folder" ]] || fail "left in Program Files: $(cd "$folder" && find . | head)"
-[[ ! -e "$shortcut" ]] || fail "the start-menu entry stayed"
+! shortcut_there || fail "the start-menu entry stayed"
 echo "MSI: installed, command line and window checked, uninstalled (screenshots in $work)"
