@@ -105,9 +105,11 @@ sleep 1
 import -window root "$work/versions-info.png"
 xdotool key Return
 kill "$app" 2>/dev/null
-wineserver -k 2>/dev/null
 wait "$app" 2>/dev/null
 app=
+# The uninstall in a prefix at rest: the window's processes and the server gone first.
+wineserver -k 2>/dev/null
+wineserver -w
 
 wine msiexec /x "$(winepath -w "$msi")" /qn || fail "msiexec /x ended with $?"
 [[ ! -e "$folder" ]] || fail "left in Program Files: $(cd "$folder" && find . | head)"
