@@ -221,13 +221,9 @@ QByteArray version(const QString &path)
     const platform::FileStamp st = platform::fileStamp(path);
     if (!st.exists)
         return {};
-    // Seconds and nanoseconds, as the system keeps the times.
-    auto time = [](qint64 ns) {
-        const qint64 seconds = ns / 1'000'000'000 - (ns % 1'000'000'000 < 0 ? 1 : 0);
-        return QByteArray::number(seconds) + '.' + QByteArray::number(ns - seconds * 1'000'000'000);
-    };
     return QByteArray::number(st.device) + ':' + QByteArray::number(st.inode) + ':' +
-           QByteArray::number(st.size) + ':' + time(st.mtimeNs) + ':' + time(st.ctimeNs);
+           QByteArray::number(st.size) + ':' + QByteArray::number(st.mtimeNs) + ':' +
+           QByteArray::number(st.ctimeNs);
 }
 
 ItemRef refOf(const Menu &menu, const Node &node)
