@@ -5,6 +5,7 @@ and a configparser read as whole processes, start-up included; given the JSON ou
 Windows build's benchmarks under Wine, their ratios to the native ones."""
 
 import configparser
+import glob
 import json
 import os
 import statistics
@@ -111,8 +112,15 @@ def main():
         print(f"{label:40} {value:10.2f} {value / floor:13,.0f} {value / python:15.3g}")
     if len(sys.argv) > 3:
         processes(menu, sys.argv[3])
-    if len(sys.argv) > 4:
-        windows(times, medians(sys.argv[4]))
+    if len(sys.argv) > 5:
+        windows(rounds(sys.argv[4]), rounds(sys.argv[5]))
+
+
+def rounds(pattern):
+    """The median over the files of a pattern (one a round) of each benchmark's time."""
+    runs = [medians(path) for path in sorted(glob.glob(pattern))]
+    names = set().union(*runs) if runs else set()
+    return {name: statistics.median(run[name] for run in runs if name in run) for name in names}
 
 
 def windows(native, wine):

@@ -8,7 +8,7 @@ wine_env() {
         mkdir -p "$WINEPREFIX"
         DISPLAY= wineboot -i >"$WINEPREFIX.log" 2>&1 || { cat "$WINEPREFIX.log" >&2; return 1; }
     fi
-    local build qt dll dirs=()
+    local build qt dll dir dirs=()
     build=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build-windows
     qt=$(sed -n 's/^CMAKE_PREFIX_PATH:[A-Z]*=//p' "$build/CMakeCache.txt")
     dirs+=("$qt/bin")

@@ -29,11 +29,15 @@ class State
 public:
     State(long long iterations, long long argument) : m_iterations(iterations), m_arg(argument) {}
 
+    // What "for (auto _ : state)" holds: nothing, of a type whose variables count as used.
+    struct __attribute__((unused)) Value
+    {
+    };
     class Iterator
     {
     public:
         explicit Iterator(State *state) : m_state(state) {}
-        int operator*() const { return 0; }
+        Value operator*() const { return {}; }
         Iterator &operator++()
         {
             ++m_state->m_done;
@@ -55,6 +59,7 @@ public:
     void ResumeTiming() { m_start = Clock::now(); }
     void SkipWithError(const char *message) { m_error = message; }
     void SetBytesProcessed(long long) {}
+    void SetItemsProcessed(long long) {}
     long long iterations() const { return m_done; }
     long long range(int = 0) const { return m_arg; }
 
