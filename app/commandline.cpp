@@ -6,14 +6,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 #include "exception.h"
 #include "menucheck.h"
 #include "menumodel.h"
+#include "platform.h"
 #include "tinifile.h"
 
 namespace commandline {
@@ -79,8 +77,7 @@ const QString kHelp = QStringLiteral(
 
 void write(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    platform::writeText(stream, text);
 }
 
 void writeJson(const QJsonValue &value)
@@ -88,7 +85,7 @@ void writeJson(const QJsonValue &value)
     const QByteArray bytes = value.isArray()
                                  ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
                                  : QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented);
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    write(stdout, QString::fromUtf8(bytes));
 }
 
 void fail(const Exception &error)
@@ -223,11 +220,7 @@ const QStringList kQtFlagOptions = {QStringLiteral("reverse"), QStringLiteral("w
 
 QStringList arguments(int argc, char **argv)
 {
-    QStringList list;
-    list.reserve(argc);
-    for (int i = 0; i < argc; ++i)
-        list.append(QString::fromLocal8Bit(argv[i]));
-    return list;
+    return platform::arguments(argc, argv);
 }
 
 Request parse(const QStringList &arguments)
@@ -320,20 +313,12 @@ Request parse(const QStringList &arguments)
 
 int execWindow(char **argv)
 {
-    // The folder of this program as the kernel ran it, links resolved, like Qt's
-    // applicationDirPath(); argv[0] may name it through PATH or not at all.
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    QByteArray window;
-    if (length > 0) {
-        window = QByteArray(self, length);
-        window.truncate(window.lastIndexOf('/') + 1);
-        window += kWindowProgram;
-        ::execv(window.constData(), argv);
-    }
+    QString window;
+    QString reason;
+    if (platform::handOver(kWindowProgram, argv, &window, &reason))
+        return kClean;
     write(stderr, kProgram + QStringLiteral(": das Fenster %1 kann nicht gestartet werden: %2\n")
-                                 .arg(QString::fromLocal8Bit(window),
-                                      QString::fromLocal8Bit(std::strerror(errno))));
+                                 .arg(window, reason));
     return kFailed;
 }
 

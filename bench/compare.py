@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
 """Prints the performance report of bench/compare from the benchmark program's JSON output and
 a timing of Python's configparser on the same menu file; given the program, also the menu check
-and a configparser read as whole processes, start-up included."""
+and a configparser read as whole processes, start-up included; given the JSON output of the
+Windows build's benchmarks under Wine, their ratios to the native ones."""
 
 import configparser
+import glob
 import json
 import os
 import statistics
@@ -26,6 +28,16 @@ SEVERAL = [
     ("BM_MoveEntryOntoNode", "move one entry onto a node", 250),
 ]
 FLOOR = "BM_ReadMenuBytes"
+WINDOWS = [
+    ("BM_StorePlainParse", "store: read and parse the file"),
+    ("BM_StoreReadAllKeys", "store: every read of a load"),
+    ("BM_StoreWriteOne", "store: write one key"),
+    ("BM_DeleteEntry", "delete an entry, with reload"),
+    ("BM_DeleteNode", "delete a node, with reload"),
+    ("BM_MoveEntry", "move an entry, with reloads"),
+    ("BM_UndoDeleteNode", "undo a node delete, with reload"),
+]
+WINDOWS_TARGET = 2.0
 UNITS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 
 
@@ -155,6 +167,33 @@ def main():
         print(f"{label:44} {shown:>10} {'< ' + str(target):>8}")
     if len(sys.argv) > 4:
         processes(menu, sys.argv[3], sys.argv[4])
+    if len(sys.argv) > 6:
+        windows(rounds(sys.argv[5]), rounds(sys.argv[6]))
+
+
+def rounds(pattern):
+    """The median over the files of a pattern (one a round) of each benchmark's time."""
+    runs = [medians(path) for path in sorted(glob.glob(pattern))]
+    names = set().union(*runs) if runs else set()
+    return {name: statistics.median(run[name] for run in runs if name in run) for name in names}
+
+
+def windows(native, wine):
+    """The Windows build under Wine beside the native one. Wine is not Windows: the ratio says
+    how the Windows code paths cost against the native ones, not what Windows would take."""
+    print(f"\nWindows build under Wine against the native build (medians; times in ms; "
+          f"target {WINDOWS_TARGET:g} times at most)\n")
+    print(f"{'':40} {'native':>10} {'Wine':>10} {'x native':>9}")
+    worst = 0.0
+    for name, label in WINDOWS:
+        ours, theirs = native.get(name), wine.get(name)
+        if ours is None or theirs is None:
+            print(f"{label:40} {'missing':>10}")
+            continue
+        worst = max(worst, theirs / ours)
+        print(f"{label:40} {ours:10.2f} {theirs:10.2f} {theirs / ours:9.2f}")
+    print(f"\nlargest ratio {worst:.2f}: "
+          f"{'within' if worst <= WINDOWS_TARGET else 'OVER'} the target")
 
 
 if __name__ == "__main__":

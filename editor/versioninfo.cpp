@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "messages.h"
+#include "platform.h"
 
 namespace versioninfo {
 
@@ -14,6 +15,11 @@ const QString kBlock = QStringLiteral("StringFileInfo\\040704E4");
 
 QString readData(const QString &dataPath)
 {
+    // On Windows the program file's own version resource holds the block.
+    if (dataPath == kDataPath) {
+        if (const std::optional<QString> own = platform::programVersionData())
+            return *own;
+    }
     QFile file(dataPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};

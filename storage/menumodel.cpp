@@ -2,15 +2,13 @@
 #include "menumodel.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 #include "conversion.h"
 #include "cp1252.h"
 #include "exception.h"
 #include "menulayout.h"
+#include "platform.h"
 #include "profilefile.h"
 #include "tinifile.h"
 
@@ -249,15 +247,12 @@ bool matchesFind(QStringView text, const QString &caption, const QString &progra
 
 QByteArray version(const QString &path)
 {
-    struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    const platform::FileStamp st = platform::fileStamp(path);
+    if (!st.exists)
         return {};
-    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) +
-           ':' + QByteArray::number(qint64(st.st_size)) + ':' +
-           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
-           QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' +
-           QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' +
-           QByteArray::number(qint64(st.st_ctim.tv_nsec));
+    return QByteArray::number(st.device) + ':' + QByteArray::number(st.inode) + ':' +
+           QByteArray::number(st.size) + ':' + QByteArray::number(st.mtimeNs) + ':' +
+           QByteArray::number(st.ctimeNs);
 }
 
 ItemRef refOf(const Menu &menu, const Node &node)

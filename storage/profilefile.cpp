@@ -2,23 +2,15 @@
 #include "profilefile.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QVarLengthArray>
 
 #include "cp1252.h"
-#include "durablewrite.h"
 #include "namefold.h"
+#include "platform.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <chrono>
 #include <cstdint>
-#include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace profilefile {
 
@@ -173,31 +165,28 @@ bool hasLoneSurrogate(QStringView text)
     return false;
 }
 
+// The clock file times are on, so that a time read here compares with theirs.
 qint64 nowNs()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-Stamp stampOf(const struct stat &st)
+Stamp stampOf(const platform::FileStamp &file)
 {
     Stamp stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    stamp.exists = file.exists;
+    stamp.device = file.device;
+    stamp.inode = file.inode;
+    stamp.size = file.size;
+    stamp.mtimeNs = file.mtimeNs;
+    stamp.ctimeNs = file.ctimeNs;
     return stamp;
 }
 
-Stamp statPath(const QByteArray &native)
+Stamp statPath(const QString &path)
 {
-    struct stat st = {};
-    if (::stat(native.constData(), &st) != 0)
-        return {};
-    return stampOf(st);
+    return stampOf(platform::fileStamp(path));
 }
 
 } // namespace
@@ -678,46 +667,12 @@ bool Stamp::operator==(const Stamp &other) const
 
 std::optional<QByteArray> readFile(const QString &path, Stamp *stamp)
 {
-    const QByteArray native = QFile::encodeName(path);
-    Stamp local;
-    Stamp &st = stamp ? *stamp : local;
-    st = {};
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        st = statPath(native);
-        return std::nullopt;
+    platform::FileStamp file;
+    std::optional<QByteArray> bytes = platform::readFile(path, &file);
+    if (stamp) {
+        *stamp = stampOf(file);
+        stamp->readable = bytes.has_value();
     }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0) {
-        ::close(fd);
-        st = statPath(native);
-        return std::nullopt;
-    }
-    st = stampOf(info);
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    bytes.resize(info.st_size);
-    qsizetype got = 0;
-    for (;;) {
-        if (got == bytes.size())
-            bytes.resize(got + 65536);
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    ::close(fd);
-    bytes.truncate(got);
-    st.readable = true;
     return bytes;
 }
 
@@ -754,7 +709,7 @@ void CachedFile::validate()
         return;
     }
     const qint64 now = nowNs();
-    const Stamp current = statPath(QFile::encodeName(m_path));
+    const Stamp current = statPath(m_path);
     if (current != m_stamp) {
         load();
         return;
@@ -776,10 +731,10 @@ bool CachedFile::commit()
         return false; // never replace content that could not be read
     const QByteArray bytes = m_doc->toBytes();
     const qint64 now = nowNs();
-    if (!durable::replaceFile(m_path, bytes))
+    if (!platform::replaceFile(m_path, bytes))
         return false;
     m_bytes = bytes;
-    m_stamp = statPath(QFile::encodeName(m_path));
+    m_stamp = statPath(m_path);
     m_stamp.readable = true;
     m_verifiedAtNs = now;
     return true;

@@ -5,6 +5,7 @@
 
 #include "cp1252.h"
 #include "exception.h"
+#include "platform.h"
 #include "profilefile.h"
 
 namespace profiletext {
@@ -148,6 +149,12 @@ void refuseUnwritable(const profilefile::Document &doc, const QString &path)
 QString cannotWrite(const QString &path)
 {
     return QStringLiteral("In %1 kann nicht geschrieben werden").arg(path);
+}
+
+QString writeFailed(const QString &path)
+{
+    const QString reason = platform::lastWriteFailure();
+    return reason.isEmpty() ? cannotWrite(path) : cannotWrite(path) + QStringLiteral(": ") + reason;
 }
 
 std::optional<QString> value(const profilefile::Document &doc, QStringView section, QStringView key)

@@ -18,6 +18,9 @@ namespace profiletext {
 
 // "In %s kann nicht geschrieben werden", the store's message for a write that failed.
 QString cannotWrite(const QString &path);
+// The same for a write to disk that just failed, with the reason when the system gave one that
+// helps, such as another program holding the file open.
+QString writeFailed(const QString &path);
 
 // The value as the launcher reads it; nullopt when the key is missing or its line has no "=".
 // Names are trimmed of blanks as the launcher does; a name that has no form in the file names

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "cp1252.h"
-#include "durablewrite.h"
+#include "platform.h"
 
 namespace regfile {
 
@@ -370,7 +370,7 @@ bool save(const QString &path, const Contents &contents)
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         return false;
-    return durable::replaceFile(target, serialize(contents));
+    return platform::replaceFile(target, serialize(contents));
 }
 
 } // namespace regfile

@@ -96,15 +96,14 @@ TIniFile::TIniFile(QString fileName)
 
 TIniFile::~TIniFile()
 {
-    try {
-        if (m_updateDepth > 0) {
-            m_file->batchDepth -= m_updateDepth;
-            m_updateDepth = 0;
-            if (m_file->batchDirty)
-                m_file->invalidate();
-        }
-        UpdateFile();
-    } catch (...) {
+    // Nothing is flushed here, where a failure could not be reported: every write reached the
+    // disk, or raised, in the call that made it, and a batch reaches it at its EndUpdate. A batch
+    // still open is a command that did not finish; its changes are dropped, the file unchanged.
+    if (m_updateDepth > 0) {
+        m_file->batchDepth -= m_updateDepth;
+        m_updateDepth = 0;
+        if (m_file->batchDirty)
+            m_file->invalidate();
     }
 }
 
@@ -129,7 +128,7 @@ void TIniFile::change(const std::function<bool(profilefile::Document &)> &apply)
     }
     if (!m_file->commit()) {
         m_file->invalidate();
-        throw EIniFileException(profiletext::cannotWrite(FileName()));
+        throw EIniFileException(profiletext::writeFailed(FileName()));
     }
 }
 
@@ -207,7 +206,7 @@ void TIniFile::EndUpdate()
         m_file->batchDirty = false;
         if (!m_file->commit()) {
             m_file->invalidate();
-            throw EIniFileException(profiletext::cannotWrite(FileName()));
+            throw EIniFileException(profiletext::writeFailed(FileName()));
         }
     }
 }

@@ -94,7 +94,7 @@ class TIniFile : public TCustomIniFile
 {
 public:
     explicit TIniFile(QString fileName);
-    ~TIniFile() override; // release: UpdateFile, never throws
+    ~TIniFile() override; // release: drops an unfinished batch, writes nothing
 
     QString ReadString(const QString &section, const QString &ident, const QString &def) override;
     void WriteString(const QString &section, const QString &ident, const QString &value) override;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "durablewrite.h"
+#include "platform.h"
 #include "profilefile.h"
 #include "profiletext.h"
 #include "tinifile.h"
@@ -118,9 +118,9 @@ std::optional<Changes> Transaction::commit()
     std::vector<const Entry *> lockOrder = changed;
     std::sort(lockOrder.begin(), lockOrder.end(),
               [](const Entry *a, const Entry *b) { return a->key < b->key; });
-    std::vector<std::unique_ptr<durable::FileLock>> locks;
+    std::vector<std::unique_ptr<platform::FileLock>> locks;
     for (const Entry *e : lockOrder) {
-        locks.push_back(std::make_unique<durable::FileLock>(e->path));
+        locks.push_back(std::make_unique<platform::FileLock>(e->path));
         // Writing without the lock could undo the other writer's change unseen.
         if (locks.back()->busy())
             throw EIniFileException(QStringLiteral("%1 ist von einem anderen Programm gesperrt. "
@@ -134,10 +134,10 @@ std::optional<Changes> Transaction::commit()
     }
 
     for (const FileChange &change : changes) {
-        const bool ok = change.after ? durable::replaceFile(change.path, *change.after)
-                                     : durable::removeFile(change.path);
+        const bool ok = change.after ? platform::replaceFile(change.path, *change.after)
+                                     : platform::removeFile(change.path);
         if (!ok)
-            throw EIniFileException(profiletext::cannotWrite(change.path));
+            throw EIniFileException(profiletext::writeFailed(change.path));
     }
     return changes;
 }

@@ -6,9 +6,12 @@
 
 #include <optional>
 
-// The per-user store: keys with named, typed values below HKEY_CURRENT_USER, kept in one file
-// per user in the registry's export text format (see registryfile.h for where it lives).
-// At most one key is open at a time; reads and writes act on the open key.
+#include "platform.h"
+
+// The per-user store: keys with named, typed values below HKEY_CURRENT_USER, in the registry on
+// Windows and elsewhere in one file per user in the registry's export text format (see
+// registryfile.h for where it lives). At most one key is open at a time; reads and writes act on
+// the open key.
 class TRegistry
 {
 public:
@@ -40,14 +43,8 @@ public:
     bool ValueExists(const QString &name);
 
 private:
-    struct StoredValue
-    {
-        quint32 type;
-        QByteArray data;
-    };
-    // The value as stored now (the file is read again, so other programs' writes are seen).
-    std::optional<StoredValue> value(const QString &name) const;
-    void write(const QString &name, quint32 type, const QByteArray &data);
+    // The value as stored now (asked anew, so other programs' writes are seen).
+    std::optional<platform::registry::Value> value(const QString &name) const;
 
     RootKey m_root = RootKey::CurrentUser;
     bool m_open = false;

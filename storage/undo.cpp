@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "durablewrite.h"
+#include "platform.h"
 #include "menulayout.h"
 #include "profilefile.h"
 #include "profiletext.h"
@@ -287,9 +287,9 @@ Changes apply(const Changes &step, Direction direction)
         std::sort(lockOrder.begin(), lockOrder.end(), [&](const Write *a, const Write *b) {
             return absolute(a->path) < absolute(b->path);
         });
-        std::vector<std::unique_ptr<durable::FileLock>> locks;
+        std::vector<std::unique_ptr<platform::FileLock>> locks;
         for (const Write *write : lockOrder)
-            locks.push_back(std::make_unique<durable::FileLock>(write->path));
+            locks.push_back(std::make_unique<platform::FileLock>(write->path));
         const bool unchanged = std::all_of(writes.begin(), writes.end(), [](const Write &write) {
             return current(write.path) == write.now;
         });
@@ -303,10 +303,10 @@ Changes apply(const Changes &step, Direction direction)
 
         Changes done;
         for (const Write &write : writes) {
-            const bool ok = write.next ? durable::replaceFile(write.path, *write.next)
-                                       : durable::removeFile(write.path);
+            const bool ok = write.next ? platform::replaceFile(write.path, *write.next)
+                                       : platform::removeFile(write.path);
             if (!ok)
-                throw EIniFileException(profiletext::cannotWrite(write.path));
+                throw EIniFileException(profiletext::writeFailed(write.path));
             done.push_back({write.path, write.now, write.next});
         }
         return done;

@@ -11,6 +11,7 @@
 #include "exception.h"
 #include "messages.h"
 #include "scriptedrunner.h"
+#include "testfiles.h"
 
 class TestMessages : public QObject
 {
@@ -148,7 +149,8 @@ void TestMessages::chooseFolder_data()
     QTest::newRow("folder selected") << "select Ordner" << m_dir.filePath("Ordner");
     QTest::newRow("name typed") << "type Ordner" << m_dir.filePath("Ordner");
     // Qt selects what is typed, except for a network path.
-    QTest::newRow("network path typed") << "type /" + second << "/" + second;
+    if (testfiles::hasPosixFiles())
+        QTest::newRow("network path typed") << "type /" + second << "/" + second;
     // Last: Qt's choosers open where the last one went.
     QTest::newRow("folder gone into") << "enter Zweiter" << second;
 }
@@ -178,7 +180,8 @@ void TestMessages::chooseFolder()
     });
     const auto folder = messages::ChooseFolder(nullptr, QStringLiteral("Verzeichniswahl"));
     QCOMPARE(started, m_dir.path());
-    QCOMPARE(folder, chosen.isEmpty() ? std::nullopt : std::optional(chosen));
+    QCOMPARE(folder,
+             chosen.isEmpty() ? std::nullopt : std::optional(QDir::toNativeSeparators(chosen)));
 }
 
 QTEST_MAIN(TestMessages)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -154,10 +155,13 @@ void TestScreenFit::dialogOpensFitted()
 
 int main(int argc, char **argv)
 {
-    QTemporaryFile screens;
+    // In the working folder: the platform's options cannot hold a drive letter's colon.
+    QTemporaryFile screens(QStringLiteral("screens-XXXXXX.json"));
     if (!screens.open() || screens.write(kScreens) != kScreens.size() || !screens.flush())
         qFatal("cannot write the screens' description");
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM",
+            "offscreen:configfile=" +
+                QDir::current().relativeFilePath(screens.fileName()).toLocal8Bit());
     QApplication app(argc, argv);
     TestScreenFit test;
     return QTest::qExec(&test, argc, argv);

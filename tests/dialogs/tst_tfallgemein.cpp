@@ -13,7 +13,6 @@
 #include <QToolButton>
 
 #include "generalsettings.h"
-#include "registryfile.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "tfallgemein.h"
@@ -92,7 +91,7 @@ private:
 
 void TestTFallgemein::init()
 {
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
     m_menu = m_dir.filePath(QStringLiteral("menu%1.ini")
                                 .arg(QTest::currentDataTag())
                                 .replace(QLatin1Char(' '), QLatin1Char('_')));
@@ -256,9 +255,11 @@ void TestTFallgemein::updateFolderChosen()
     TFallgemein dialog(m_menu, nullptr);
     control<QToolButton>(dialog, "SpeedButton1")->click();
     QCOMPARE(runner.shown().at(0).title, QStringLiteral("Verzeichniswahl"));
-    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(), m_dir.path());
+    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(),
+             QDir::toNativeSeparators(m_dir.path()));
     control<QToolButton>(dialog, "SpeedButton1")->click();
-    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(), m_dir.path());
+    QCOMPARE(control<QLineEdit>(dialog, "edupdate")->text(),
+             QDir::toNativeSeparators(m_dir.path()));
     // Only "OK" takes the folder to the file; the per-user store is not touched.
     QVERIFY(!QFile::exists(m_menu));
     QCOMPARE(storedMstscPath(), QStringLiteral("missing"));
@@ -279,12 +280,13 @@ void TestTFallgemein::clientFolderStoredAtOnce()
             QCOMPARE(storedMstscPath(), QStringLiteral("missing"));
         }
         control<QToolButton>(dialog, "SpeedButton2")->click();
-        QCOMPARE(control<QLineEdit>(dialog, "edmstsc")->text(), m_dir.path());
-        QCOMPARE(storedMstscPath(), m_dir.path());
+        QCOMPARE(control<QLineEdit>(dialog, "edmstsc")->text(),
+                 QDir::toNativeSeparators(m_dir.path()));
+        QCOMPARE(storedMstscPath(), QDir::toNativeSeparators(m_dir.path()));
         control<QPushButton>(dialog, "Button2")->click();
         QCOMPARE(runner.unexpected(), 0);
     }
-    QCOMPARE(storedMstscPath(), m_dir.path());
+    QCOMPARE(storedMstscPath(), QDir::toNativeSeparators(m_dir.path()));
     // Written for other readers only: the next opening starts empty again.
     TFallgemein next(m_menu, nullptr);
     QCOMPARE(control<QLineEdit>(next, "edmstsc")->text(), QString());

@@ -43,7 +43,7 @@ private Q_SLOTS:
 
 void TestTfmstsc::init()
 {
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
 }
 
 void TestTfmstsc::firstUseShowsNoError()
@@ -184,6 +184,8 @@ void TestTfmstsc::valuesStoredOnEveryClose()
 
 void TestTfmstsc::storeFailureKeepsDialogOpen()
 {
+    if (!testfiles::storeIsAFile())
+        QSKIP("the registry takes every character");
     ScriptedRunner runner;
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     Tfmstsc dialog(nullptr);
@@ -202,6 +204,8 @@ void TestTfmstsc::storeFailureKeepsDialogOpen()
 
 void TestTfmstsc::storeTakingNothingLetsDialogClose()
 {
+    if (!testfiles::storeIsAFile())
+        QSKIP("the store is the registry");
     tscstate::store(QStringLiteral("alt|2|||00000"));
     // Without any write bit the store refuses every write, also for the superuser.
     QVERIFY(QFile::setPermissions(regfile::storePath(), QFile::ReadOwner));

@@ -157,7 +157,7 @@ private:
 void TestDialogCommands::init()
 {
     // Each case starts as on a fresh account: no per-user values yet.
-    QFile::remove(regfile::storePath());
+    testfiles::clearStore();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_program = m_dir->path() + QStringLiteral("/prog");

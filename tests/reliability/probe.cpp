@@ -1,22 +1,23 @@
 // SPDX-License-Identifier: MIT
-// The other process of the reliability tests: a writer that is killed while it writes, and an
-// editor window driven line by line from standard input.
+// The other process of the reliability tests: a writer that is killed while it writes, an
+// editor window driven line by line from standard input, and a program holding a file open.
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QThread>
 #include <QTreeWidget>
 
 #include "crashstates.h"
 #include "exception.h"
 #include "scriptedrunner.h"
+#include "testfiles.h"
 #include "tfmain.h"
 #include "tinifile.h"
 #include "tregistry.h"
 
 #include <cstdio>
-#include <grp.h>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -151,12 +152,16 @@ int editor(const QString &path)
     return 0;
 }
 
-// Permissions mean nothing to the superuser, so those tests run this program as "nobody".
-bool dropPrivileges()
+// Holds the file open as another program would, without letting it be deleted or replaced
+// where the system has such a thing (Windows), for ms milliseconds or until killed.
+int holder(const QString &path, int ms)
 {
-    constexpr uid_t kNobody = 65534;
-    constexpr gid_t kNogroup = 65534;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(kNogroup) == 0 && ::setuid(kNobody) == 0;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 2;
+    announce(1);
+    QThread::msleep(ulong(ms));
+    return 0;
 }
 
 } // namespace
@@ -167,7 +172,8 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     if (args.value(0) == QLatin1String("--as-nobody")) {
-        if (!dropPrivileges()) {
+        // Permissions mean nothing to the superuser, so those tests run this program as nobody.
+        if (!testfiles::dropPrivileges()) {
             std::perror("setuid");
             return 2;
         }
@@ -179,6 +185,8 @@ int main(int argc, char **argv)
             return menuWriter(args.value(1), args.value(2).toInt());
         if (mode == QLatin1String("registry-writer"))
             return registryWriter(args.value(1).toInt());
+        if (mode == QLatin1String("hold"))
+            return holder(args.value(1), args.value(2).toInt());
         if (mode == QLatin1String("editor")) {
             QApplication app(argc, argv);
             return editor(args.value(1));
@@ -188,6 +196,6 @@ int main(int argc, char **argv)
         return 1;
     }
     std::cerr << "usage: probe [--as-nobody] menu-writer FILE COUNT | registry-writer COUNT | "
-                 "editor FILE\n";
+                 "editor FILE | hold FILE MS\n";
     return 2;
 }

@@ -8,14 +8,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include "crashstates.h"
 #include "testfiles.h"
 #include "tinifile.h"
 
 #include <functional>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
@@ -67,7 +66,7 @@ public:
             return -1;
         while (probe.bytesAvailable() == 0 && probe.state() == QProcess::Running)
             probe.waitForReadyRead(10000);
-        ::usleep(useconds_t(m_random.bounded(maxDelayUs)));
+        QThread::usleep(m_random.bounded(maxDelayUs));
         probe.kill();
         probe.waitForFinished(10000);
         if (probe.exitStatus() != QProcess::CrashExit) {
@@ -128,7 +127,9 @@ void CrashSafety::killedWriters_data()
 {
     QTest::addColumn<bool>("registry");
     QTest::newRow("menu file") << false;
-    QTest::newRow("per-user store") << true;
+    // The registry, where there is one, is the system's own business.
+    if (testfiles::storeIsAFile())
+        QTest::newRow("per-user store") << true;
 }
 
 void CrashSafety::killedWriters()
@@ -234,7 +235,7 @@ void CrashSafety::onlyLeftoversAreRemoved()
         testfiles::writeBytes(dir.filePath(name), "alt");
     QFile inUse(dir.filePath(names[1]));
     QVERIFY(inUse.open(QIODevice::ReadOnly));
-    QCOMPARE(::flock(inUse.handle(), LOCK_EX), 0);
+    QVERIFY(testfiles::holdAsWriter(inUse.handle()));
 
     {
         TIniFile ini(path);

@@ -5,7 +5,6 @@
 
 #include "exception.h"
 #include "generalsettings.h"
-#include "registryfile.h"
 #include "remotedesktopsettings.h"
 #include "testfiles.h"
 #include "tinifile.h"
@@ -71,7 +70,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { QFile::remove(regfile::storePath()); }
+    void init() { testfiles::clearStore(); }
     void readGeneral_data();
     void readGeneral();
     void writeGeneral_data();
@@ -259,6 +258,8 @@ void TestSettings::storeRemoteDesktop_data()
                                                             "\"Console\"=dword:00000001",
                                                             "\"RDPstandard\"=dword:00000001"}
                                        << QString();
+    if (!testfiles::storeIsAFile())
+        return; // the registry takes every character
     // What was stored before the refused value stays stored.
     QTest::newRow("user refused") << QStringLiteral("srv|0|Pfeil →||00000")
                                   << QList<QByteArray>{"\"Host\"=\"srv\"",

@@ -45,17 +45,6 @@ QString sampleMenu()
            QStringLiteral("/resources/daten/tarvik.ini");
 }
 
-QByteArray readStore()
-{
-    return readBytes(regfile::storePath());
-}
-
-void writeStore(const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(regfile::storePath()).absolutePath());
-    writeBytes(regfile::storePath(), bytes);
-}
-
 QByteArray storeWith(const QList<QByteArray> &valueLines)
 {
     return crlf(QList<QByteArray>{"REGEDIT4", "", "[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]"} +

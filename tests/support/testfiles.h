@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace testfiles {
 
 QByteArray readBytes(const QString &path);
@@ -21,10 +23,46 @@ QString sampleMenu();
 // The launcher's key in the per-user store, as the store's API names it.
 inline const QString kTarvikKey = QStringLiteral("\\Software\\Orvane\\tarvik");
 
-// The per-user store's file: its bytes (empty when there is none), a rewrite that creates the
-// folder first, and a file holding the launcher's key with the given value lines.
+// The per-user store as the text of its file, a registry export: its bytes (empty when there is
+// none), a rewrite, and a file holding the launcher's key with the given value lines. On Windows
+// the store is the registry, below HKEY_CURRENT_USER\Software\Orvane and the keys a rewrite
+// names: read as an export of those keys would read, and rewritten as an import of the text.
 QByteArray readStore();
 void writeStore(const QByteArray &bytes);
+void clearStore();
 QByteArray storeWith(const QList<QByteArray> &valueLines);
+
+// True where the store is a file (POSIX): texts outside Windows-1252 are refused there, and the
+// file's permissions and links play a part.
+bool storeIsAFile();
+
+// True where files have POSIX permissions, owners and symbolic links.
+bool hasPosixFiles();
+
+// Holds an open file as a writer holds its temporary file, so that no other writer takes it for
+// a leftover: a lock on POSIX, the open file itself on Windows.
+bool holdAsWriter(int handle);
+
+// Which file the path names and when its content last changed, as the system tells it.
+struct FileId
+{
+    quint64 inode = 0;
+    qint64 mtimeNs = 0; // since 1970
+    bool operator==(const FileId &o) const { return inode == o.inode && mtimeNs == o.mtimeNs; }
+};
+FileId fileId(const QString &path);
+// Sets the time the content last changed, to the system's precision.
+bool setModificationTime(const QString &path, qint64 mtimeNs);
+
+// True for the superuser, whom permissions do not stop.
+bool isSuperuser();
+
+// Makes this process the unprivileged user "nobody", for whom permissions count; false where that
+// cannot be done.
+bool dropPrivileges();
+
+// Runs command with writes beyond maxBytes failing, as on a full disk; false (and nothing run)
+// where the system has no such limit.
+bool withFileSizeLimit(qint64 maxBytes, const std::function<void()> &command);
 
 } // namespace testfiles

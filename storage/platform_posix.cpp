@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include "durablewrite.h"
+#include "platform.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace durable {
+namespace platform {
 
 namespace {
 
@@ -123,6 +124,18 @@ void removeStaleTemporaries(const QByteArray &folder, QByteArrayView prefix)
     ::closedir(dir);
 }
 
+FileStamp stampOf(const struct stat &st)
+{
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    stamp.ctimeNs = qint64(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    return stamp;
+}
+
 } // namespace
 
 bool replaceFile(const QString &path, const QByteArray &bytes)
@@ -195,7 +208,7 @@ FileLock::FileLock(const QString &path)
         struct stat named = {};
         if (::fstat(fd, &locked) == 0 && ::stat(native.constData(), &named) == 0 &&
             locked.st_dev == named.st_dev && locked.st_ino == named.st_ino) {
-            m_fd = fd;
+            m_handle = fd;
             return;
         }
         ::close(fd);
@@ -205,8 +218,110 @@ FileLock::FileLock(const QString &path)
 
 FileLock::~FileLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_handle >= 0)
+        ::close(int(m_handle));
 }
 
-} // namespace durable
+QString lastWriteFailure()
+{
+    // The system's reasons here are all "cannot be written"; nothing more helps the user.
+    return {};
+}
+
+bool FileStamp::operator==(const FileStamp &other) const
+{
+    return exists == other.exists && device == other.device && inode == other.inode &&
+           size == other.size && mtimeNs == other.mtimeNs && ctimeNs == other.ctimeNs;
+}
+
+FileStamp fileStamp(const QString &path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return stampOf(st);
+}
+
+std::optional<QByteArray> readFile(const QString &path, FileStamp *stamp)
+{
+    const QByteArray native = QFile::encodeName(path);
+    FileStamp local;
+    FileStamp &st = stamp ? *stamp : local;
+    st = {};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        st = fileStamp(path);
+        return std::nullopt;
+    }
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        st = fileStamp(path);
+        return std::nullopt;
+    }
+    st = stampOf(info);
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    bytes.resize(info.st_size);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(got + 65536);
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return bytes;
+}
+
+QStringList arguments(int argc, char **argv)
+{
+    QStringList list;
+    list.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+void writeText(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+bool handOver(const char *program, char **argv, QString *path, QString *reason)
+{
+    // The folder of this program as the kernel ran it, links resolved, like Qt's
+    // applicationDirPath(); argv[0] may name it through PATH or not at all.
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    QByteArray window;
+    if (length > 0) {
+        window = QByteArray(self, length);
+        window.truncate(window.lastIndexOf('/') + 1);
+        window += program;
+        ::execv(window.constData(), argv);
+    }
+    *path = QString::fromLocal8Bit(window);
+    *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+std::optional<QString> programVersionData()
+{
+    return std::nullopt;
+}
+
+} // namespace platform
