@@ -39,24 +39,32 @@ bool asBool(const std::optional<QString> &value)
     return StrToIntDef(value.value_or(QString()), 0) != 0;
 }
 
-// Key names of an entry, built once per index: a load asks for the same names in every node.
-// One list per thread, as files are searched side by side (menureplace).
-const std::array<QString, 5> &entryKeyNames(int index)
+// Key names of an entry. A load asks for the same names in every node, so those of the first
+// entries are built once into a table that the threads searching files side by side
+// (menureplace) share. Not a cache per thread: MinGW's runtime runs the destructor of a
+// thread_local object after it has freed the thread's storage, which crashes at thread exit.
+std::array<QString, 5> entryKeyNames(int index)
 {
-    thread_local std::vector<std::array<QString, 5>> names;
-    while (names.size() <= size_t(index)) {
-        const int n = int(names.size());
+    constexpr int kBuilt = 1024;
+    const auto build = [](int n) {
         std::array<QString, 5> keys;
         for (EntryKey key : menufile::kAllEntryKeys)
             keys[size_t(key)] = entryKey(n, key);
-        names.push_back(std::move(keys));
-    }
-    return names[size_t(index)];
+        return keys;
+    };
+    static const std::vector<std::array<QString, 5>> table = [&build] {
+        std::vector<std::array<QString, 5>> names;
+        names.reserve(kBuilt);
+        for (int n = 0; n < kBuilt; ++n)
+            names.push_back(build(n));
+        return names;
+    }();
+    return index >= 0 && index < kBuilt ? table[size_t(index)] : build(index);
 }
 
 menuops::EntryKeys storedEntry(TCustomIniFile &file, const QString &letter, int index)
 {
-    const auto &names = entryKeyNames(index);
+    const auto names = entryKeyNames(index);
     menuops::EntryKeys keys;
     keys.caption = stored(file, letter, names[size_t(EntryKey::Caption)]);
     keys.program = stored(file, letter, names[size_t(EntryKey::Program)]);
@@ -122,7 +130,7 @@ void refuseLong(const QString &what, const QString &value, const std::optional<Q
 
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
-    const auto &names = entryKeyNames(index);
+    const auto names = entryKeyNames(index);
     const QString params =
         fields.scrambled ? menufile::ScrambleParams(fields.params) : fields.params;
     const auto refuse = [&](const QString &what, EntryKey key, const QString &value) {

@@ -62,18 +62,26 @@ struct EntryNames
     QByteArray caption, program, params, scrambled;
 };
 
-const EntryNames &namesOf(int index)
+// Built once for the first entries and shared by the searching threads (see entryKeyNames in
+// menumodel.cpp for why not per thread).
+EntryNames namesOf(int index)
 {
-    thread_local std::vector<EntryNames> names;
-    while (names.size() <= size_t(index)) {
-        const int n = int(names.size());
+    constexpr int kBuilt = 1024;
+    const auto build = [](int n) {
         const auto name = [n](menufile::EntryKey key) {
             return menufile::entryKey(n, key).toLatin1();
         };
-        names.push_back({name(menufile::EntryKey::Caption), name(menufile::EntryKey::Program),
-                         name(menufile::EntryKey::Params), name(menufile::EntryKey::Scrambled)});
-    }
-    return names[size_t(index)];
+        return EntryNames{name(menufile::EntryKey::Caption), name(menufile::EntryKey::Program),
+                          name(menufile::EntryKey::Params), name(menufile::EntryKey::Scrambled)};
+    };
+    static const std::vector<EntryNames> table = [&build] {
+        std::vector<EntryNames> names;
+        names.reserve(kBuilt);
+        for (int n = 0; n < kBuilt; ++n)
+            names.push_back(build(n));
+        return names;
+    }();
+    return index >= 0 && index < kBuilt ? table[size_t(index)] : build(index);
 }
 
 // Every change in the file as it stands, in the launcher's order: the nodes from "A" to the
@@ -117,7 +125,7 @@ std::vector<Change> find(const TMemIniFile &file, const QString &path, const Opt
         if (o.fields & Captions)
             add(letter, menu::kNodeIndex, node, {}, Captions, node);
         for (int n = 0;; ++n) {
-            const EntryNames &names = namesOf(n);
+            const EntryNames names = namesOf(n);
             const std::optional<QByteArrayView> entryCaption = doc.value(section, names.caption);
             if (!entryCaption || entryCaption->isEmpty())
                 break;

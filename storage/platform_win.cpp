@@ -26,7 +26,10 @@ constexpr wchar_t kLockSuffix[] = L".lock";
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-thread_local QString t_writeFailure;
+// Whether the last write of this thread failed because another program holds the file open. A
+// plain flag: MinGW's runtime runs destructors of thread_local objects after freeing the
+// thread's storage.
+thread_local bool t_heldOpen = false;
 
 std::wstring native(const QString &path)
 {
@@ -85,7 +88,7 @@ void noteIfHeldOpen(const std::wstring &path)
     const Handle probe(CreateFileW(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!probe.valid() && GetLastError() == ERROR_SHARING_VIOLATION)
-        t_writeFailure = QStringLiteral("Ein anderes Programm hält die Datei geöffnet");
+        t_heldOpen = true;
 }
 
 qint64 unixNs(LARGE_INTEGER fileTime)
@@ -237,7 +240,7 @@ void removeStaleTemporaries(const std::wstring &folder, const std::wstring &pref
 
 bool replaceFile(const QString &path, const QByteArray &bytes)
 {
-    t_writeFailure.clear();
+    t_heldOpen = false;
     const std::wstring target = resolveLinks(native(path));
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -290,7 +293,7 @@ bool replaceFile(const QString &path, const QByteArray &bytes)
 
 bool removeFile(const QString &path)
 {
-    t_writeFailure.clear();
+    t_heldOpen = false;
     const std::wstring target = native(path);
     if (retrySharing([&] { return DeleteFileW(target.c_str()) != 0; }))
         return true;
@@ -304,7 +307,7 @@ bool removeFile(const QString &path)
 
 QString lastWriteFailure()
 {
-    return t_writeFailure;
+    return t_heldOpen ? QStringLiteral("Ein anderes Programm hält die Datei geöffnet") : QString();
 }
 
 FileLock::FileLock(const QString &path)
