@@ -80,6 +80,7 @@ private Q_SLOTS:
     void startResolvesMenuFile_data();
     void startResolvesMenuFile();
     void startWithoutMenuFileShowsEmptyTree();
+    void startFromInstalledFolderUsesUserDataFolder_data();
     void startFromInstalledFolderUsesUserDataFolder();
 
     void loadReadsNodesAndEntries_data();
@@ -230,14 +231,30 @@ void TestTfmain::startWithoutMenuFileShowsEmptyTree()
                                              "ersten Knoten angelegt."));
 }
 
+void TestTfmain::startFromInstalledFolderUsesUserDataFolder_data()
+{
+    QTest::addColumn<QString>("programFolder");
+    QTest::addColumn<QString>("systemPrograms"); // what Windows sets as "ProgramFiles"
+    QTest::newRow("the package's folder") << QStringLiteral(TARVIK_INSTALLED_BINDIR) << QString();
+    QTest::newRow("a folder of one's choice below the system's programs")
+        << QStringLiteral("@/Programme/Eigene Wahl/") << QStringLiteral("@/Programme");
+}
+
 void TestTfmain::startFromInstalledFolderUsesUserDataFolder()
 {
     // The installed program's folder is no place for menu files; the user's data folder is.
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    QFETCH(QString, programFolder);
+    QFETCH(QString, systemPrograms);
+    programFolder.replace(QLatin1Char('@'), m_dir->path());
+    systemPrograms.replace(QLatin1Char('@'), m_dir->path());
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedPrograms = qgetenv("ProgramFiles");
     qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());
+    qputenv("ProgramFiles", systemPrograms.toLocal8Bit());
     ScriptedRunner runner;
-    Tfmain w({}, QStringLiteral(TARVIK_INSTALLED_BINDIR));
-    qputenv("XDG_DATA_HOME", saved);
+    Tfmain w({}, programFolder);
+    qputenv("XDG_DATA_HOME", savedData);
+    qputenv("ProgramFiles", savedPrograms);
     const QString folder = m_dir->path() + QStringLiteral("/tarvik-konfig/daten/");
     QCOMPARE(w.datenPfad(), folder);
     QCOMPARE(w.aktDatei(), folder + QStringLiteral("tarvik.ini"));
