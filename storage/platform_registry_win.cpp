@@ -38,10 +38,14 @@ std::wstring wide(const QString &text)
     return text.toStdWString();
 }
 
+// The registry functions return their error instead of setting it; it is set here too, so that
+// callers can ask GetLastError() as for every other call.
 bool open(const QString &path, REGSAM access, Key &key)
 {
-    return RegOpenKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, access, key.out()) ==
-           ERROR_SUCCESS;
+    const LSTATUS status =
+        RegOpenKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, access, key.out());
+    SetLastError(DWORD(status));
+    return status == ERROR_SUCCESS;
 }
 
 bool set(const QString &path, const QString &name, DWORD type, const void *data, DWORD size)
@@ -54,18 +58,28 @@ bool set(const QString &path, const QString &name, DWORD type, const void *data,
 
 } // namespace
 
+// A key that policy or permissions keep read-only still counts as there: its values are read,
+// and a write to it fails with the store's message instead of being skipped unseen.
+bool readOnlyKey(const QString &path)
+{
+    Key key;
+    return GetLastError() == ERROR_ACCESS_DENIED && open(path, KEY_READ, key);
+}
+
 bool keyExists(const QString &path)
 {
     Key key;
-    return open(path, kAccess, key);
+    return open(path, kAccess, key) || readOnlyKey(path);
 }
 
 bool createKey(const QString &path)
 {
     Key key;
-    return RegCreateKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, nullptr,
-                           REG_OPTION_NON_VOLATILE, kAccess, nullptr, key.out(),
-                           nullptr) == ERROR_SUCCESS;
+    const LSTATUS status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        kAccess, nullptr, key.out(), nullptr);
+    SetLastError(DWORD(status));
+    return status == ERROR_SUCCESS || readOnlyKey(path);
 }
 
 std::optional<Value> value(const QString &path, const QString &name)
