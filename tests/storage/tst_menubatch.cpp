@@ -100,12 +100,7 @@ private Q_SLOTS:
     // Into a sub-list of every encoding: the entries keep their stored keys (scrambled
     // parameters, flags), the node every key of its section; the copy is written first and the
     // undo gives both files back byte for byte.
-    void moveIntoAnotherFile_data()
-    {
-        QTest::addColumn<menufixtures::Encoding>("encoding");
-        for (const menufixtures::Encoding e : menufixtures::kEncodings)
-            QTest::newRow(qPrintable(menufixtures::nameOf(e))) << e;
-    }
+    void moveIntoAnotherFile_data() { menufixtures::addEncodingRows(); }
     void moveIntoAnotherFile()
     {
         QFETCH(menufixtures::Encoding, encoding);

@@ -116,12 +116,7 @@ private Q_SLOTS:
 
     // Pasted into a sub-list of every encoding: entries at the first free index, a node as a new
     // node; what the launcher reads is what was copied.
-    void pasteIntoEveryEncoding_data()
-    {
-        QTest::addColumn<menufixtures::Encoding>("encoding");
-        for (const menufixtures::Encoding e : menufixtures::kEncodings)
-            QTest::newRow(qPrintable(menufixtures::nameOf(e))) << e;
-    }
+    void pasteIntoEveryEncoding_data() { menufixtures::addEncodingRows(); }
     void pasteIntoEveryEncoding()
     {
         QFETCH(menufixtures::Encoding, encoding);

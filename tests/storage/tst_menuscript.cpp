@@ -139,12 +139,7 @@ private Q_SLOTS:
 
     // The whole list in one transaction, each change seeing the ones before, in each encoding;
     // a refusal at the last change writes nothing.
-    void listInEveryEncoding_data()
-    {
-        QTest::addColumn<menufixtures::Encoding>("encoding");
-        for (const menufixtures::Encoding e : menufixtures::kEncodings)
-            QTest::newRow(qPrintable(menufixtures::nameOf(e))) << e;
-    }
+    void listInEveryEncoding_data() { menufixtures::addEncodingRows(); }
     void listInEveryEncoding()
     {
         QFETCH(menufixtures::Encoding, encoding);

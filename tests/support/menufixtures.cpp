@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "menufixtures.h"
 
+#include <QTest>
+
 #include "cp1252.h"
 #include "menulayout.h"
 #include "testfiles.h"
@@ -28,6 +30,13 @@ QString nameOf(Encoding encoding)
         break;
     }
     return QStringLiteral("utf-16");
+}
+
+void addEncodingRows()
+{
+    QTest::addColumn<Encoding>("encoding");
+    for (const Encoding e : kEncodings)
+        QTest::newRow(qPrintable(nameOf(e))) << e;
 }
 
 QByteArray file(const QList<QByteArray> &lines, Encoding encoding)

@@ -19,6 +19,8 @@ QList<QByteArray> entry(int n, const QByteArray &caption, bool scrambled = false
 enum class Encoding { Windows1252, Utf8, Utf16 };
 inline constexpr Encoding kEncodings[] = {Encoding::Windows1252, Encoding::Utf8, Encoding::Utf16};
 QString nameOf(Encoding encoding);
+// A test's data: the column "encoding" with a row for each encoding.
+void addEncodingRows();
 // Lines given in Windows-1252, joined with CRLF, in the encoding with its byte-order mark.
 QByteArray file(const QList<QByteArray> &lines, Encoding encoding = Encoding::Windows1252);
 
