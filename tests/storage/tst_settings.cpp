@@ -49,16 +49,6 @@ GeneralSettings general(const QString &text)
 }
 
 // The message of the E that op raises; empty when it raises none.
-template <typename E, typename Op> QString errorOf(Op &&op)
-{
-    try {
-        op();
-    } catch (const E &error) {
-        return error.message();
-    }
-    return QString();
-}
-
 const QString kDefaults = QStringLiteral("Start-Menü||010|2|0|3|8");
 // The remote-desktop values before loading or reading a switch line.
 const QString kBefore = QStringLiteral("alt|1|altuser|altdom|11001");
@@ -179,8 +169,8 @@ void TestSettings::saveGeneral()
         testfiles::writeBytes(path, *before);
 
     transaction::Changes changes;
-    const QString raised =
-        errorOf<EIniFileException>([&] { changes = saveGeneralSettings(path, general(settings)); });
+    const QString raised = testfiles::errorOf<EIniFileException>(
+        [&] { changes = saveGeneralSettings(path, general(settings)); });
     QCOMPARE(raised.startsWith(QStringLiteral("In %1 kann nicht geschrieben werden").arg(path)),
              refused);
     const QByteArray after = testfiles::readBytes(path);
@@ -236,7 +226,7 @@ void TestSettings::loadRemoteDesktop()
     if (values != QList<QByteArray>{"-"})
         testfiles::writeStore(storeWith(values));
     RemoteDesktopSettings s = tscstate::settings(kBefore);
-    QCOMPARE(errorOf<ERegistryException>([&] { loadRemoteDesktopSettings(s); }), error);
+    QCOMPARE(testfiles::errorOf<ERegistryException>([&] { loadRemoteDesktopSettings(s); }), error);
     QCOMPARE(tscstate::of(s), loaded);
     // The key is there for the next store, also at the first use.
     QVERIFY(readStore().contains("[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]\r\n"));
@@ -275,7 +265,7 @@ void TestSettings::storeRemoteDesktop()
     QFETCH(QList<QByteArray>, stored);
     QFETCH(QString, error);
     bool opened = false;
-    QCOMPARE(errorOf<ERegistryException>(
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
                  [&] { opened = storeRemoteDesktopSettings(tscstate::settings(settings)); }),
              error);
     QCOMPARE(opened, error.isEmpty());
@@ -353,7 +343,7 @@ void TestSettings::readSwitchLine()
     QFETCH(QString, read);
     QFETCH(QString, error);
     RemoteDesktopSettings s = tscstate::settings(kBefore);
-    QCOMPARE(errorOf<EConvertError>([&] { ::readSwitchLine(line, s); }), error);
+    QCOMPARE(testfiles::errorOf<EConvertError>([&] { ::readSwitchLine(line, s); }), error);
     QCOMPARE(tscstate::of(s), read);
 }
 

@@ -18,17 +18,6 @@ namespace {
 const QString kKey = QStringLiteral("\\Software\\Orvane\\tarvik");
 const QByteArray kKeyLine = "[HKEY_CURRENT_USER\\Software\\Orvane\\tarvik]";
 
-// The message of the ERegistryException that op raises, or an empty text when it raises none.
-template <typename Op> QString errorOf(Op &&op)
-{
-    try {
-        op();
-    } catch (const ERegistryException &error) {
-        return error.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestTRegistry : public QObject
@@ -70,9 +59,10 @@ void TestTRegistry::firstUseCreatesKeyAndReportsMissingInteger()
     QVERIFY(readStore().contains(kKeyLine + "\r\n"));
     QCOMPARE(reg.ReadString(QStringLiteral("Host")), QString());
     QVERIFY(!reg.ValueExists(QStringLiteral("Host")));
-    QCOMPARE(errorOf([&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
              QStringLiteral("Fehler beim Holen der Daten für 'Farbtiefe'"));
-    QCOMPARE(errorOf([&] { reg.ReadBool(QStringLiteral("Bild")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>([&] { reg.ReadBool(QStringLiteral("Bild")); }),
              QStringLiteral("Fehler beim Holen der Daten für 'Bild'"));
 }
 
@@ -186,7 +176,7 @@ void TestTRegistry::readStoredValue()
     TRegistry reg;
     QVERIFY(reg.OpenKey(kKey, true));
     QString got;
-    const QString message = errorOf([&] {
+    const QString message = testfiles::errorOf<ERegistryException>([&] {
         if (read == QLatin1String("String"))
             got = reg.ReadString(name);
         else if (read == QLatin1String("Integer"))
@@ -211,7 +201,8 @@ void TestTRegistry::writtenValuesKeepTheirType()
     QVERIFY(reg.ValueExists(QStringLiteral("Host")));
     // The text's type stays even though it reads like a number.
     reg.WriteString(QStringLiteral("Farbtiefe"), QStringLiteral("2"));
-    QCOMPARE(errorOf([&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
              QStringLiteral("Ungültiger Datentyp für 'Farbtiefe'"));
 }
 
@@ -277,9 +268,11 @@ void TestTRegistry::refusedWritesChangeNothing()
     QVERIFY(reg.OpenKey(kKey, true));
     reg.WriteString(QStringLiteral("Host"), QStringLiteral("alt"));
     const QByteArray before = readStore();
-    QCOMPARE(errorOf([&] { reg.WriteString(QStringLiteral("Host"), QStringLiteral("Pfeil →")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.WriteString(QStringLiteral("Host"), QStringLiteral("Pfeil →")); }),
              QStringLiteral("Fehler beim Setzen der Daten für 'Host'"));
-    QCOMPARE(errorOf([&] { reg.WriteInteger(QStringLiteral("Zeichen ☃"), 1); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.WriteInteger(QStringLiteral("Zeichen ☃"), 1); }),
              QStringLiteral("Fehler beim Setzen der Daten für 'Zeichen ☃'"));
     QCOMPARE(readStore(), before);
 }
@@ -289,9 +282,11 @@ void TestTRegistry::noOpenKey()
     writeStore(storeWith({"\"Host\"=\"srv\"", "\"Farbtiefe\"=dword:00000001"}));
     TRegistry reg;
     QCOMPARE(reg.ReadString(QStringLiteral("Host")), QString());
-    QCOMPARE(errorOf([&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.ReadInteger(QStringLiteral("Farbtiefe")); }),
              QStringLiteral("Fehler beim Holen der Daten für 'Farbtiefe'"));
-    QCOMPARE(errorOf([&] { reg.WriteString(QStringLiteral("Host"), QStringLiteral("x")); }),
+    QCOMPARE(testfiles::errorOf<ERegistryException>(
+                 [&] { reg.WriteString(QStringLiteral("Host"), QStringLiteral("x")); }),
              QStringLiteral("Fehler beim Setzen der Daten für 'Host'"));
     QVERIFY(!reg.ValueExists(QStringLiteral("Host")));
 }
@@ -323,8 +318,9 @@ void TestTRegistry::unknownContentSurvivesWrites()
     TRegistry reg;
     QVERIFY(reg.OpenKey(QStringLiteral("\\Software\\Andere"), false));
     QCOMPARE(reg.ReadInteger(QStringLiteral("Zahl")), 7);
-    QCOMPARE(errorOf([&] { reg.ReadString(QStringLiteral("Wert")); }),
-             QStringLiteral("Ungültiger Datentyp für 'Wert'"));
+    QCOMPARE(
+        testfiles::errorOf<ERegistryException>([&] { reg.ReadString(QStringLiteral("Wert")); }),
+        QStringLiteral("Ungültiger Datentyp für 'Wert'"));
     QVERIFY(readStore().contains("\"Wert\"=hex(7):61,00,00,00\r\n"));
 }
 

@@ -7,7 +7,20 @@
 
 #include <functional>
 
+#include "exception.h"
+
 namespace testfiles {
+
+// The message of the error of type E that op raises, or an empty text when it raises none.
+template <typename E, typename Op> QString errorOf(Op &&op)
+{
+    try {
+        op();
+    } catch (const E &error) {
+        return error.message();
+    }
+    return QString();
+}
 
 QByteArray readBytes(const QString &path);
 // Rewrites the file in place (same inode), as an editor or another program would.

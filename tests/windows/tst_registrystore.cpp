@@ -43,16 +43,6 @@ QString queried(const QString &name)
     return QString();
 }
 
-template <typename Op> QString errorOf(Op &&op)
-{
-    try {
-        op();
-    } catch (const ERegistryException &error) {
-        return error.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestRegistryStore : public QObject
@@ -130,11 +120,12 @@ void TestRegistryStore::readFromRegistryValues()
     TRegistry store;
     QVERIFY(store.OpenKey(QStringLiteral("\\Software\\Orvane\\tarvik"), false));
     QString text;
-    const QString textError = errorOf([&] { text = store.ReadString(QStringLiteral("Wert")); });
+    const QString textError = testfiles::errorOf<ERegistryException>(
+        [&] { text = store.ReadString(QStringLiteral("Wert")); });
     QCOMPARE(textError.isEmpty() ? text : textError, asText);
     qint32 number = 0;
-    const QString numberError =
-        errorOf([&] { number = store.ReadInteger(QStringLiteral("Wert")); });
+    const QString numberError = testfiles::errorOf<ERegistryException>(
+        [&] { number = store.ReadInteger(QStringLiteral("Wert")); });
     QCOMPARE(numberError.isEmpty() ? QString::number(number) : numberError, asInteger);
 }
 
