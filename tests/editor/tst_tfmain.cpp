@@ -925,9 +925,9 @@ void TestTfmain::moveEntryBetweenNodes()
     QVERIFY(!w->findChild<QAction *>(QStringLiteral("btmove"))->isChecked());
     QCOMPARE(w->statusText(), QString());
     QCOMPARE(treeTexts(*w), (QStringList{"Quelle", "  a", "  c", "Ziel", "  b", "  z"}));
-    // The copy is stored plain, without the keep-open flag; "c" moved into the hole.
+    // The copy keeps its keys, scrambled and kept open; "c" moved into the hole.
     const QByteArray bytes = readBytes(m_menu);
-    QVERIFY(bytes.contains("1b=b\r\n1d=b.exe\r\n1v=0\r\n1p=-p\r\n1dc=0\r\n"));
+    QVERIFY(bytes.contains("1b=b\r\n1d=b.exe\r\n1p=\x36\x6b\r\n1v=1\r\n1dc=1\r\n"));
     QVERIFY(bytes.contains("1b=c\r\n1d=c.exe\r\n"));
     QVERIFY(!bytes.contains("2b="));
     QCOMPARE(runner.unexpected(), 0);
