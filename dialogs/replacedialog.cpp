@@ -166,8 +166,7 @@ void ReplaceDialog::replace()
     }
     // What could not be written is listed again, as the files now stand.
     search();
-    m_summary->setText(done->skipped.join(QLatin1Char(' ')) + QLatin1Char(' ') +
-                       m_summary->text());
+    m_summary->setText(done->skipped.join(QLatin1Char(' ')) + QLatin1Char(' ') + m_summary->text());
 }
 
 std::vector<size_t> ReplaceDialog::chosen() const
@@ -216,13 +215,12 @@ void ReplaceDialog::showPlan()
     }
     const size_t count = m_plan.changes.size();
     QString text = count == 0 ? QStringLiteral("„%1“ kommt nicht vor.").arg(m_plan.options.find)
-                   : count == 1
-                       ? QStringLiteral("1 Änderung")
-                       : QStringLiteral("%1 Änderungen in %2 %3")
-                             .arg(count)
-                             .arg(files.size())
-                             .arg(files.size() == 1 ? QStringLiteral("Datei")
-                                                    : QStringLiteral("Dateien"));
+                   : count == 1 ? QStringLiteral("1 Änderung")
+                                : QStringLiteral("%1 Änderungen in %2 %3")
+                                      .arg(count)
+                                      .arg(files.size())
+                                      .arg(files.size() == 1 ? QStringLiteral("Datei")
+                                                             : QStringLiteral("Dateien"));
     if (count > 0)
         text += problems == 0 ? QStringLiteral(".")
                               : QStringLiteral("; %1 davon kann die Datei nicht aufnehmen (siehe "

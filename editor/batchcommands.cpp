@@ -36,7 +36,7 @@ QString namesOf(const menuclip::Clip &clip)
 } // namespace
 
 BatchCommands::BatchCommands(Ui::Tfmain &ui, QWidget *window, WindowState &state,
-                           MenuCommands &commands, MenuTree *tree)
+                             MenuCommands &commands, MenuTree *tree)
     : QObject(window), m_window(window), m_state(state), m_commands(commands)
 {
     connect(ui.Ausschneiden1, &QAction::triggered, this, [this] { guarded(&BatchCommands::cut); });
@@ -101,7 +101,7 @@ void BatchCommands::paste()
 }
 
 void BatchCommands::drop(const menuclip::Clip &clip, const std::optional<ItemPlace> &under,
-                        bool copy)
+                         bool copy)
 {
     // The dropped items are shown afterwards, in place of the edits.
     if (!m_commands.mayLeave())
@@ -110,11 +110,10 @@ void BatchCommands::drop(const menuclip::Clip &clip, const std::optional<ItemPla
     if (plan.action == transfer::Action::Refused)
         return;
     const bool move = plan.action == transfer::Action::Move;
-    const QString name =
-        plan.items.empty()
-            ? QStringLiteral("Einfügen von %1").arg(namesOf(clip))
-            : (move ? QStringLiteral("Verschieben von %1") : QStringLiteral("Kopieren von %1"))
-                  .arg(transfer::itemsText(plan.items, true));
+    const QString name = plan.items.empty() ? QStringLiteral("Einfügen von %1").arg(namesOf(clip))
+                                            : (move ? QStringLiteral("Verschieben von %1")
+                                                    : QStringLiteral("Kopieren von %1"))
+                                                  .arg(transfer::itemsText(plan.items, true));
     m_commands.apply(
         name, m_state.view(),
         [&] {

@@ -32,7 +32,7 @@ public:
     // Connects the commands "Ausschneiden", "Kopieren", "Einfügen" and "Ersetzen" and the
     // tree's drag and drop.
     BatchCommands(Ui::Tfmain &ui, QWidget *window, WindowState &state, MenuCommands &commands,
-                 MenuTree *tree);
+                  MenuTree *tree);
 
     void cut();
     void copy();

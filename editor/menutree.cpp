@@ -122,14 +122,22 @@ void MenuTree::select(const QList<ItemPlace> &places, const std::optional<ItemPl
 
 QList<ItemPlace> MenuTree::selectedPlaces() const
 {
-    // Also what the find hides: it stays selected.
-    QList<ItemPlace> places;
-    for (QTreeWidgetItemIterator it(const_cast<MenuTree *>(this),
-                                    QTreeWidgetItemIterator::Selected);
-         *it; ++it) {
-        if (const TreeItem *chosen = TreeItem::of(*it))
-            places.append(chosen->place());
+    // Also what the find hides: it stays selected. Asked at every change of the window, so only
+    // the selected items are looked at, not the whole tree.
+    std::vector<std::pair<std::pair<int, int>, ItemPlace>> ordered;
+    for (QTreeWidgetItem *item : selectedItems()) {
+        QTreeWidgetItem *parent = item->parent();
+        const std::pair<int, int> position =
+            parent ? std::pair(indexOfTopLevelItem(parent), parent->indexOfChild(item))
+                   : std::pair(indexOfTopLevelItem(item), -1);
+        if (const TreeItem *chosen = TreeItem::of(item))
+            ordered.emplace_back(position, chosen->place());
     }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<ItemPlace> places;
+    for (const auto &[position, place] : ordered)
+        places.append(place);
     return places;
 }
 

@@ -805,6 +805,10 @@ void TestTfmain::shortcuts_data()
     QTest::newRow("undo") << "Rueckgaengig1" << QKeySequence(QKeySequence::Undo);
     QTest::newRow("redo") << "Wiederholen1" << QKeySequence(Qt::CTRL | Qt::Key_Y);
     QTest::newRow("find") << "Suchen1" << QKeySequence(QKeySequence::Find);
+    QTest::newRow("cut") << "Ausschneiden1" << QKeySequence(QKeySequence::Cut);
+    QTest::newRow("copy") << "Kopieren1" << QKeySequence(QKeySequence::Copy);
+    QTest::newRow("paste") << "Einfuegen1" << QKeySequence(QKeySequence::Paste);
+    QTest::newRow("replace") << "Ersetzen1" << QKeySequence(Qt::CTRL | Qt::Key_H);
 }
 void TestTfmain::shortcuts()
 {
