@@ -5,7 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +75,8 @@ ReplaceDialog::ReplaceDialog(const QString &menuFile, Apply apply, QWidget *pare
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
+    // The columns fit the rows in view: measuring thousands of rows took longer than the list.
+    m_list->header()->setResizeContentsPrecision(0);
 
     auto *texts = new QFormLayout;
     auto *findLabel = new QLabel(QStringLiteral("Suchen &nach:"), this);
@@ -83,16 +85,18 @@ ReplaceDialog::ReplaceDialog(const QString &menuFile, Apply apply, QWidget *pare
     replacementLabel->setBuddy(m_replacement);
     texts->addRow(findLabel, m_find);
     texts->addRow(replacementLabel, m_replacement);
-    auto *fields = new QHBoxLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Suchen in:"), this));
-    for (QCheckBox *box : {m_captions, m_programs, m_params})
-        fields->addWidget(box);
-    fields->addStretch();
-    auto *rules = new QHBoxLayout;
-    for (QCheckBox *box : {m_matchCase, m_wholeWords, m_subLists})
-        rules->addWidget(box);
-    rules->addStretch();
-    rules->addWidget(m_search);
+    // Three short rows rather than one long one: the dialog stays narrow enough for a screen
+    // at scale 2.
+    auto *rules = new QGridLayout;
+    rules->addWidget(new QLabel(QStringLiteral("Suchen in:"), this), 0, 0);
+    rules->addWidget(m_captions, 0, 1);
+    rules->addWidget(m_programs, 0, 2);
+    rules->addWidget(m_params, 0, 3);
+    rules->addWidget(m_matchCase, 1, 1, 1, 2);
+    rules->addWidget(m_wholeWords, 1, 3);
+    rules->addWidget(m_subLists, 2, 1, 1, 2);
+    rules->setColumnStretch(4, 1);
+    rules->addWidget(m_search, 2, 4, Qt::AlignRight);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Schließen"));
@@ -103,7 +107,6 @@ ReplaceDialog::ReplaceDialog(const QString &menuFile, Apply apply, QWidget *pare
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(texts);
-    layout->addLayout(fields);
     layout->addLayout(rules);
     layout->addWidget(m_summary);
     layout->addWidget(m_list, 1);

@@ -198,7 +198,7 @@ void EditorPanel::showCount(const PanelState &panel)
         for (QCheckBox *box : {ui.klappCheck, ui.encrypt, ui.NichtSchliessen})
             box->setVisible(false);
         const QRect top = ui.Label5->geometry().united(ui.Name->geometry());
-        m_count->setGeometry(top.left(), top.top(), ui.param->geometry().right() - top.left(),
+        m_count->setGeometry(top.left(), top.top(), ui.ed->width() - 2 * top.left(),
                              ui.param->geometry().bottom() - top.top());
         m_count->setText(
             QStringLiteral("%1 ausgewählt.\nLöschen, Kopieren, Ausschneiden und "
