@@ -48,7 +48,7 @@ std::vector<menu::ItemRef> selectedItems(const WindowState &state)
 
 menu::Target pasteTarget(const WindowState &state)
 {
-    menu::Target target{state.file(), std::nullopt};
+    menu::Target target{state.file(), std::nullopt, state.openedAsNew()};
     const PanelState &panel = state.panel();
     if (panel.kind == Kind::Item || panel.kind == Kind::NewEntry)
         target.node = refAt(state.menu(), {panel.place.letter, menu::kNodeIndex});
@@ -61,7 +61,7 @@ Drop planDrop(const WindowState &state, const menuclip::Clip &clip,
               const std::optional<ItemPlace> &under, bool copy)
 {
     Drop drop;
-    drop.target.file = state.file();
+    drop.target = {state.file(), std::nullopt, state.openedAsNew()};
     const std::optional<menu::ItemRef> node =
         under ? refAt(state.menu(), {under->letter, menu::kNodeIndex}) : std::nullopt;
     if (clip.sources.empty()) {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -148,6 +149,25 @@ private Q_SLOTS:
             menuclip::fromMime(QGuiApplication::clipboard()->mimeData()->data(menuclip::kMimeType));
         QVERIFY(clip && !clip->cut);
         undoRestores(*w);
+    }
+
+    // Nodes pasted into a menu opened as new create its file, as its first node would; the undo
+    // removes it again.
+    void pasteNodesIntoNewMenu()
+    {
+        auto w = start();
+        ScriptedRunner runner;
+        clickItem(*w, QStringLiteral("Lager"));
+        trigger(*w, QStringLiteral("Kopieren1"));
+        auto fresh = std::make_unique<Tfmain>(QStringList{"neu.ini"}, m_program);
+        const QString path = m_program + QStringLiteral("/daten/neu.ini");
+        trigger(*fresh, QStringLiteral("Einfuegen1"));
+        QCOMPARE(runner.unexpected(), 0);
+        QCOMPARE(shown(path), (QStringList{"A:Lager", "  0:Ware"}));
+        trigger(*fresh, QStringLiteral("Rueckgaengig1"));
+        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(fresh->statusText(), QStringLiteral("Die Datei gibt es noch nicht; sie wird mit "
+                                                     "dem ersten Knoten angelegt."));
     }
 
     // Text holding no entries: a message, nothing written. (Text with entries: see the drop.)
