@@ -10,7 +10,9 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include "menulayout.h"
+#include <algorithm>
+#include <utility>
+
 #include "treeitem.h"
 
 MenuTree::MenuTree(QWidget *parent) : QTreeWidget(parent)
