@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
+#include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
+#include "menuclip.h"
 #include "menugenerator.h"
+#include "menureplace.h"
+#include "replacedialog.h"
 #include "tfmain.h"
 
 namespace {
@@ -79,5 +86,69 @@ void BM_FilterTree(benchmark::State &state)
     }
 }
 BENCHMARK(BM_FilterTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Einfügen" of the 400 entries of one node onto another through the window: the model's paste,
+// the reload, the tree built anew with 10,800 entries and the first pasted one shown. Undone
+// between rounds, outside the timing.
+void BM_PasteIntoWindow(benchmark::State &state)
+{
+    QString path;
+    const auto window = openWindow(400, path);
+    std::vector<menu::ItemRef> items;
+    const menu::Menu shown = menu::load(path);
+    for (const menu::Entry &entry : shown.nodes[3].entries)
+        items.push_back(menu::refOf(shown, shown.nodes[3], entry));
+    const menuclip::Clip clip = menuclip::collect(items, false);
+    auto *data = new QMimeData;
+    data->setData(menuclip::kMimeType, menuclip::toMime(clip));
+    QGuiApplication::clipboard()->setMimeData(data);
+    auto *tree = window->findChild<QTreeWidget *>(QStringLiteral("Tree"));
+    auto *paste = window->findChild<QAction *>(QStringLiteral("Einfuegen1"));
+    auto *undo = window->findChild<QAction *>(QStringLiteral("Rueckgaengig1"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        tree->setCurrentItem(tree->topLevelItem(7));
+        state.ResumeTiming();
+        paste->trigger();
+        state.PauseTiming();
+        if (tree->topLevelItem(7)->childCount() != 800)
+            state.SkipWithError("the entries were not pasted");
+        undo->trigger();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PasteIntoWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Suchen" of the replace dialog over the menu and two sub-lists, where 1,773 captions hold
+// "Lübeck": the list of changes made alone (0), and made and filled into the dialog's view, laid
+// out and painted (1); the difference is the window's part.
+void BM_ReplaceList(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = bench::writeMenu(dir.path(), 26, 400);
+    for (int i = 1; i <= 2; ++i)
+        bench::writeMenu(dir.path(), 26, 400, QStringLiteral("tarvik.Liste%1").arg(i));
+    ReplaceDialog dialog(path, {});
+    dialog.resize(820, 480);
+    dialog.show();
+    dialog.findChild<QLineEdit *>(QStringLiteral("find"))->setText(QStringLiteral("Lübeck"));
+    dialog.findChild<QLineEdit *>(QStringLiteral("replacement"))->setText(QStringLiteral("Kiel"));
+    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("changes"));
+    const menureplace::Options options{QStringLiteral("Lübeck"), QStringLiteral("Kiel"),
+                                       menureplace::AllFields, Qt::CaseInsensitive, false};
+    size_t rows = 0;
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            rows = menureplace::plan(menureplace::withSubLists(path), options).changes.size();
+            continue;
+        }
+        dialog.search();
+        list->viewport()->repaint();
+        QCoreApplication::processEvents();
+        rows = size_t(list->topLevelItemCount());
+    }
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_ReplaceList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -222,8 +222,17 @@ void CommandBar::setUpShortcuts()
     ui.TarvikDateiffnen1->setShortcut(QKeySequence::Open);
     ui.Speichern1->setShortcut(QKeySequence::Save);
     ui.ToolButton7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    // Del deletes only from the tree; in a field it deletes a character.
     ui.Lschen1->setShortcut(QKeySequence::Delete);
-    ui.Lschen1->setShortcutContext(Qt::WidgetShortcut);
-    ui.Tree->addAction(ui.Lschen1);
+    ui.Ausschneiden1->setShortcuts(QKeySequence::Cut);
+    ui.Kopieren1->setShortcuts(QKeySequence::Copy);
+    ui.Einfuegen1->setShortcuts(QKeySequence::Paste);
+    // These act on items only from the tree; in a field they edit its text. In the tree they
+    // are its context menu as well.
+    auto *separator = new QAction(ui.Tree);
+    separator->setSeparator(true);
+    for (QAction *action : {ui.Ausschneiden1, ui.Kopieren1, ui.Einfuegen1, separator, ui.Lschen1}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        ui.Tree->addAction(action);
+    }
+    ui.Tree->setContextMenuPolicy(Qt::ActionsContextMenu);
 }

@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "menulayout.h"
+#include "transferplan.h"
 
 namespace {
 
@@ -98,6 +99,10 @@ EditorPanel::EditorPanel(Ui::Tfmain &ui, QMainWindow *window) : QObject(window),
     for (QLineEdit *edit : {ui.Name, ui.param})
         connect(edit, &QLineEdit::textChanged, edit, &QLineEdit::setToolTip);
     fitToFont(window);
+    m_count = new QLabel(ui.ed);
+    m_count->setObjectName(QStringLiteral("Auswahl"));
+    m_count->setWordWrap(true);
+    m_count->hide();
 }
 
 void EditorPanel::render(const PanelState &panel, bool edited)
@@ -115,6 +120,7 @@ void EditorPanel::render(const PanelState &panel, bool edited)
         ui.klappCheck->setVisible(true);
         if (panel.kind == Kind::Several)
             title = QStringLiteral("Bearbeiten (%1 ausgewählt)").arg(panel.count);
+        showCount(panel);
         break;
     case Kind::Item:
     case Kind::NewEntry: {
@@ -124,6 +130,7 @@ void EditorPanel::render(const PanelState &panel, bool edited)
         ui.id->setText(node ? menufile::kNodeId : QString::number(index));
         setFields(panel.fields);
         setLayout(!node, true);
+        showCount(panel);
         // A new entry still names its node: nothing of it is stored yet.
         title = QStringLiteral("Bearbeiten [%1|%2]")
                     .arg(panel.place.letter,
@@ -179,6 +186,26 @@ void EditorPanel::setLayout(bool entry, bool enabled)
     ui.NichtSchliessen->setVisible(entry);
     ui.encrypt->setVisible(entry);
     ui.klappCheck->setVisible(!entry);
+}
+
+void EditorPanel::showCount(const PanelState &panel)
+{
+    const bool several = panel.kind == Kind::Several;
+    for (QWidget *field : std::initializer_list<QWidget *>{
+             ui.Label5, ui.Name, ui.Label3, ui.pfad, ui.btProgramm, ui.Label4, ui.param, ui.btTSC})
+        field->setVisible(!several);
+    if (several) {
+        for (QCheckBox *box : {ui.klappCheck, ui.encrypt, ui.NichtSchliessen})
+            box->setVisible(false);
+        const QRect top = ui.Label5->geometry().united(ui.Name->geometry());
+        m_count->setGeometry(top.left(), top.top(), ui.ed->width() - 2 * top.left(),
+                             ui.param->geometry().bottom() - top.top());
+        m_count->setText(
+            QStringLiteral("%1 ausgewählt.\nLöschen, Kopieren, Ausschneiden und "
+                           "Ziehen wirken auf alle.")
+                .arg(transfer::itemsText(panel.nodes, panel.count - panel.nodes, QString())));
+    }
+    m_count->setVisible(several);
 }
 
 void EditorPanel::reportEdit()

@@ -6,6 +6,7 @@
 #include "menumodel.h"
 #include "windowstate.h"
 
+class QLabel;
 class QMainWindow;
 
 namespace Ui {
@@ -40,7 +41,10 @@ private:
     // so nothing typed elsewhere may be dropped.
     void setLayout(bool entry, bool enabled);
     void reportEdit();
+    // Several items: how many, in place of the fields.
+    void showCount(const PanelState &panel);
 
     Ui::Tfmain &ui;
+    QLabel *m_count = nullptr;
     bool m_rendering = false;
 };

@@ -4,12 +4,15 @@
 #include <QDialog>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "menucheckdialog.h"
 #include "menulayout.h"
 #include "messages.h"
 #include "modalrunner.h"
 #include "tfallgemein.h"
 #include "tfmstsc.h"
+#include "transferplan.h"
 #include "undohistory.h"
 
 namespace {
@@ -19,11 +22,6 @@ using Need = WindowState::Need;
 
 const QString kDeleteNode = QStringLiteral(
     "Sind Sie sicher, dass Sie den Knoten >> %1 << inklusive aller Untereinträge löschen wollen?");
-
-std::optional<ItemPlace> written(const menu::Result &result)
-{
-    return ItemPlace{result.letter, result.index};
-}
 
 // After a delete the menu starts from its first node.
 std::optional<ItemPlace> firstNode(const menu::Result &)
@@ -35,6 +33,11 @@ std::optional<ItemPlace> firstNode(const menu::Result &)
 
 MenuCommands::MenuCommands(QWidget *window, WindowState &state) : m_window(window), m_state(state)
 {
+}
+
+std::optional<ItemPlace> MenuCommands::written(const menu::Result &result)
+{
+    return ItemPlace{result.letter, result.index};
 }
 
 bool MenuCommands::mayLeave()
@@ -108,6 +111,10 @@ bool MenuCommands::prepareEntry()
 
 void MenuCommands::deleteItem()
 {
+    if (m_state.panel().kind == Kind::Several) {
+        deleteItems();
+        return;
+    }
     if (refuse(Need::Stored))
         return;
     const PanelState &panel = m_state.panel();
@@ -122,6 +129,22 @@ void MenuCommands::deleteItem()
     apply(
         QStringLiteral("Löschen von »%1«").arg(m_state.panel().shown.caption), m_state.view(),
         [&] { return menu::deleteItem(m_state.shownOrGone()); }, firstNode);
+}
+
+void MenuCommands::deleteItems()
+{
+    const std::vector<menu::ItemRef> items = transfer::selectedItems(m_state);
+    const bool nodes = std::any_of(items.begin(), items.end(),
+                                   [](const menu::ItemRef &item) { return item.isNode(); });
+    const QString question =
+        nodes ? QStringLiteral("Sind Sie sicher, dass Sie die ausgewählten %1 inklusive aller "
+                               "Untereinträge löschen wollen?")
+              : QStringLiteral("Wollen Sie wirklich die ausgewählten %1 löschen?");
+    if (!m_state.move() && !messages::confirm(m_window, question.arg(transfer::itemsText(items))))
+        return;
+    apply(
+        QStringLiteral("Löschen von %1").arg(transfer::itemsText(items, true)), m_state.view(),
+        [&] { return menu::deleteItems(items); }, firstNode);
 }
 
 void MenuCommands::move()

@@ -23,6 +23,7 @@ public:
     MenuCommands(QWidget *window, WindowState &state);
 
     void setHistory(UndoHistory *history) { m_history = history; }
+    UndoHistory *history() const { return m_history; }
 
     // Before the panel shows something else: edits not yet saved are saved or dropped as the
     // user answers. False when the user cancels, or the save failed: the panel stays.
@@ -32,6 +33,7 @@ public:
     void createNode();
     // False when it refused: the panel does not show a node, or the user kept the edits.
     bool prepareEntry();
+    // The item shown, or every item of a several-selection with one question.
     void deleteItem();
     // First click: the entry shown waits for its target; second click, with a node shown: the
     // entry moves there.
@@ -42,14 +44,19 @@ public:
     void generalSettings();
     void menuCheck();
 
-private:
     using PlaceAfter = std::function<std::optional<ItemPlace>(const menu::Result &)>;
+    // The place the command wrote: result's letter and index.
+    static std::optional<ItemPlace> written(const menu::Result &result);
 
+    // True when the panel has what the command needs; else says why.
     bool refuse(WindowState::Need need);
     // Runs a model command and shows the state after it: the item placeAfter names in the file
     // shown (nullopt: its first node). name: the step in the history, e.g. "Löschen von »Mail«".
     bool apply(const QString &name, const View &before,
                const std::function<menu::Result()> &command, const PlaceAfter &placeAfter);
+
+private:
+    void deleteItems();
 
     QWidget *m_window;
     WindowState &m_state;

@@ -1,54 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "menutree.h"
 
+#include <QDrag>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 
-#include "captionorder.h"
-#include "menulayout.h"
+#include <algorithm>
+#include <utility>
+
 #include "treeitem.h"
-
-namespace {
-
-using menufile::kNodeId;
-using Items = std::vector<std::unique_ptr<QTreeWidgetItem>>;
-
-QString captionOf(const std::unique_ptr<QTreeWidgetItem> &item)
-{
-    return item->text(0);
-}
-
-QList<QTreeWidgetItem *> release(Items &items)
-{
-    QList<QTreeWidgetItem *> released;
-    released.reserve(qsizetype(items.size()));
-    for (auto &item : items)
-        released.append(item.release());
-    items.clear();
-    return released;
-}
-
-Tdaten dateOf(const menu::Node &node)
-{
-    return {{}, {}, node.caption, node.letter, kNodeId, node.expand, false, false};
-}
-
-Tdaten dateOf(const menu::Node &node, const menu::Entry &entry)
-{
-    return {
-        entry.program, entry.params,    entry.caption, node.letter, QString::number(entry.index),
-        false,         entry.scrambled, entry.keepOpen};
-}
-
-const TreeItem *treeItem(const QTreeWidgetItem *item)
-{
-    return item && item->type() == QTreeWidgetItem::UserType ? static_cast<const TreeItem *>(item)
-                                                             : nullptr;
-}
-
-} // namespace
 
 MenuTree::MenuTree(QWidget *parent) : QTreeWidget(parent)
 {
@@ -60,9 +25,16 @@ MenuTree::MenuTree(QWidget *parent) : QTreeWidget(parent)
                    shown.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(shown);
     setItemDelegate(new CaptionTips(this));
-    // The panel follows the current item however it was chosen: mouse, keys, type-ahead.
-    connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *current) { currentItemChanged(current); });
+    setDragDropMode(DragDrop);
+    setDropIndicatorShown(false); // the target node is framed instead: entries have no order
+    // The panel follows the selection however it was made: mouse, keys, type-ahead.
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &MenuTree::selectionChanged);
+}
+
+void MenuTree::setDragAndDrop(const WindowState *state, std::function<QMimeData *()> dragData)
+{
+    m_drop.setState(state);
+    m_dragData = std::move(dragData);
 }
 
 void MenuTree::setFindField(QLineEdit *find)
@@ -77,23 +49,11 @@ void MenuTree::setFindField(QLineEdit *find)
 
 void MenuTree::build(const menu::Menu &menu)
 {
-    const CaptionOrder order;
-    Items nodes;
-    for (const menu::Node &node : menu.nodes) {
-        auto nodeItem = std::make_unique<TreeItem>(dateOf(node), menu::kNodeIndex);
-        Items entries;
-        for (const menu::Entry &entry : node.entries)
-            entries.push_back(std::make_unique<TreeItem>(dateOf(node, entry), entry.index));
-        // Sorted while still outside the tree: no model signals, no repaints.
-        order.sort(entries, captionOf);
-        nodeItem->addChildren(release(entries));
-        nodes.push_back(std::move(nodeItem));
-    }
-    order.sort(nodes, captionOf);
+    const QList<QTreeWidgetItem *> nodes = TreeItem::nodesOf(menu);
     setUpdatesEnabled(false);
     const QSignalBlocker blocker(this);
     clear();
-    addTopLevelItems(release(nodes));
+    addTopLevelItems(nodes);
     expandAll();
     setUpdatesEnabled(true);
     m_filtered.clear();
@@ -111,7 +71,7 @@ void MenuTree::filter(const QString &text)
         bool found = false;
         for (int e = 0; e < node->childCount(); ++e) {
             QTreeWidgetItem *entry = node->child(e);
-            const Tdaten &daten = treeItem(entry)->daten();
+            const Tdaten &daten = TreeItem::of(entry)->daten();
             const bool hit = menu::matchesFind(text, daten.caption, daten.path, daten.parameters);
             if (entry->isHidden() == hit)
                 entry->setHidden(!hit);
@@ -139,9 +99,11 @@ void MenuTree::select(const QList<ItemPlace> &places, const std::optional<ItemPl
                 item->setExpanded(true);
         }
     }
-    const QList<ItemPlace> now = selectedPlaces();
-    const TreeItem *current = treeItem(currentItem());
-    if (now == places && (places.isEmpty() || (current && current->place() == places.first())))
+    // The same items in any order: the current item stays where the keys have put it.
+    QList<ItemPlace> now = selectedPlaces();
+    if (now.size() == places.size() &&
+        std::all_of(places.begin(), places.end(),
+                    [&](const ItemPlace &place) { return now.contains(place); }))
         return;
     QList<QTreeWidgetItem *> items;
     for (const ItemPlace &place : places) {
@@ -162,12 +124,22 @@ void MenuTree::select(const QList<ItemPlace> &places, const std::optional<ItemPl
 
 QList<ItemPlace> MenuTree::selectedPlaces() const
 {
-    // Also what the find hides: it stays selected.
-    QList<ItemPlace> places;
-    for (const QModelIndex &index : selectionModel()->selectedIndexes()) {
-        if (const TreeItem *chosen = treeItem(itemFromIndex(index)))
-            places.append(chosen->place());
+    // Also what the find hides: it stays selected. Asked at every change of the window, so only
+    // the selected items are looked at, not the whole tree.
+    std::vector<std::pair<std::pair<int, int>, ItemPlace>> ordered;
+    for (QTreeWidgetItem *item : selectedItems()) {
+        QTreeWidgetItem *parent = item->parent();
+        const std::pair<int, int> position =
+            parent ? std::pair(indexOfTopLevelItem(parent), parent->indexOfChild(item))
+                   : std::pair(indexOfTopLevelItem(item), -1);
+        if (const TreeItem *chosen = TreeItem::of(item))
+            ordered.emplace_back(position, chosen->place());
     }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<ItemPlace> places;
+    for (const auto &[position, place] : ordered)
+        places.append(place);
     return places;
 }
 
@@ -184,7 +156,7 @@ void MenuTree::leaveFind()
     if (!current || current->isHidden()) {
         for (QTreeWidgetItemIterator it(this, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
             if ((*it)->parent() || m_find->text().isEmpty()) {
-                emit chosen({treeItem(*it)->place()});
+                emit chosen({TreeItem::of(*it)->place()});
                 break;
             }
         }
@@ -217,6 +189,12 @@ void MenuTree::mousePressEvent(QMouseEvent *event)
         handleInput([&] { QTreeWidget::mousePressEvent(event); });
 }
 
+void MenuTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click into several selected items selects the one item at the release.
+    handleInput([&] { QTreeWidget::mouseReleaseEvent(event); });
+}
+
 void MenuTree::mouseDoubleClickEvent(QMouseEvent *event)
 {
     if (!reportsClick(event))
@@ -233,15 +211,15 @@ void MenuTree::keyPressEvent(QKeyEvent *event)
     handleInput([&] { QTreeWidget::keyPressEvent(event); });
 }
 
-void MenuTree::currentItemChanged(QTreeWidgetItem *current)
+void MenuTree::selectionChanged()
 {
-    const TreeItem *item = treeItem(current);
-    if (!item)
+    if (m_input > 0) {
+        m_pending = true;
         return;
-    if (m_input > 0)
-        m_pending = item->place();
-    else
-        emit chosen({item->place()});
+    }
+    // Nothing selected (the last item clicked off) chooses nothing: the state selects again.
+    if (const QList<ItemPlace> places = selectedPlaces(); !places.isEmpty())
+        emit chosen(places);
 }
 
 void MenuTree::handleInput(const std::function<void()> &handle)
@@ -250,35 +228,155 @@ void MenuTree::handleInput(const std::function<void()> &handle)
     handle();
     if (--m_input > 0 || !m_pending)
         return;
-    const ItemPlace place = *m_pending;
-    m_pending.reset();
-    emit chosen({place});
+    m_pending = false;
+    selectionChanged();
 }
 
 bool MenuTree::reportsClick(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
-    const TreeItem *item = treeItem(itemAt(at));
-    if (!m_guarded || !item || selectedPlaces() == QList<ItemPlace>{item->place()})
+    QTreeWidgetItem *clicked = itemAt(at);
+    const TreeItem *item = TreeItem::of(clicked);
+    if (!m_guarded || !item)
         return false;
     // Opening or closing a node changes no item.
     const int left = visualItemRect(item).left();
     if (item->childCount() > 0 && at.x() < left && at.x() >= left - indentation())
         return false;
-    emit chosen({item->place()});
+    const QList<ItemPlace> now = selectedPlaces();
+    QList<ItemPlace> wanted{item->place()};
+    if (event->modifiers() & Qt::ControlModifier) {
+        wanted = now;
+        if (!wanted.removeOne(item->place()))
+            wanted.append(item->place());
+    } else if (event->modifiers() & Qt::ShiftModifier) {
+        wanted = rangeTo(clicked);
+    }
+    if (wanted == now)
+        return false;
+    if (!wanted.isEmpty())
+        emit chosen(wanted);
     return true;
+}
+
+QList<ItemPlace> MenuTree::rangeTo(QTreeWidgetItem *item) const
+{
+    QTreeWidgetItem *from = currentItem() ? currentItem() : item;
+    for (bool down : {true, false}) {
+        QList<ItemPlace> range;
+        for (QTreeWidgetItem *at = from; at; at = down ? itemBelow(at) : itemAbove(at)) {
+            range.append(TreeItem::of(at)->place());
+            if (at == item) {
+                if (!down)
+                    std::reverse(range.begin(), range.end());
+                return range;
+            }
+        }
+    }
+    return {TreeItem::of(item)->place()};
+}
+
+void MenuTree::paintEvent(QPaintEvent *event)
+{
+    QTreeWidget::paintEvent(event);
+    QTreeWidgetItem *target = m_framed ? find(*m_framed) : nullptr;
+    if (!target)
+        return;
+    QRect row = visualItemRect(target).adjusted(1, 1, -1, -1);
+    row.setRight(viewport()->width() - 2);
+    QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+    QPainter painter(viewport());
+    painter.setPen(QPen(highlight, 2));
+    painter.drawRect(row);
+    highlight.setAlpha(60);
+    painter.fillRect(row, highlight);
+}
+
+void MenuTree::startDrag(Qt::DropActions)
+{
+    QMimeData *data = m_dragData ? m_dragData() : nullptr;
+    if (!data)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    // The drop makes the move itself, in one step with its copy: nothing is removed here.
+    m_dragging = true;
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    m_dragging = false;
+    // What the press selected is the drag's; after a drop the window shows what it wrote.
+    m_pending = false;
+    if (std::optional<TreeDrop::Drop> drop = std::exchange(m_droppedHere, std::nullopt))
+        emit dropped(drop->clip, drop->under, drop->copy);
+}
+
+void MenuTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!m_drop.enter(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    setState(DraggingState);
+    event->accept();
+}
+
+void MenuTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    // The view's own handling scrolls the tree near its edges.
+    QTreeWidget::dragMoveEvent(event);
+    judgeDrop(event);
+}
+
+void MenuTree::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QTreeWidget::dragLeaveEvent(event);
+    m_drop.leave();
+    frame(std::nullopt);
+}
+
+void MenuTree::dropEvent(QDropEvent *event)
+{
+    const std::optional<TreeDrop::Drop> drop = judgeDrop(event);
+    m_drop.leave();
+    frame(std::nullopt);
+    setState(NoState);
+    stopAutoScroll();
+    if (!drop)
+        return;
+    // Not while the drop is still being handled: the command builds the tree anew.
+    if (m_dragging)
+        m_droppedHere = drop;
+    else
+        QTimer::singleShot(
+            0, this, [this, drop = *drop] { emit dropped(drop.clip, drop.under, drop.copy); });
+}
+
+std::optional<TreeDrop::Drop> MenuTree::judgeDrop(QDropEvent *event)
+{
+    const TreeItem *item = TreeItem::of(itemAt(event->position().toPoint()));
+    std::optional<TreeDrop::Drop> drop =
+        m_drop.judge(event, item ? std::optional(item->place()) : std::nullopt);
+    frame(m_drop.target());
+    return drop;
+}
+
+void MenuTree::frame(const std::optional<ItemPlace> &node)
+{
+    if (node == m_framed)
+        return;
+    m_framed = node;
+    viewport()->update();
 }
 
 QTreeWidgetItem *MenuTree::find(const ItemPlace &place) const
 {
     for (int n = 0; n < topLevelItemCount(); ++n) {
         QTreeWidgetItem *node = topLevelItem(n);
-        if (treeItem(node)->place().letter != place.letter)
+        if (TreeItem::of(node)->place().letter != place.letter)
             continue;
         if (place.isNode())
             return node;
         for (int e = 0; e < node->childCount(); ++e) {
-            if (treeItem(node->child(e))->place() == place)
+            if (TreeItem::of(node->child(e))->place() == place)
                 return node->child(e);
         }
         return nullptr;

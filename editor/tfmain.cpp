@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QStandardPaths>
 
+#include "batchcommands.h"
 #include "commandbar.h"
 #include "editorpanel.h"
 #include "filewatch.h"
@@ -84,6 +85,7 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     ui->Panel1->setMinimumWidth(kSplitterSnap);
     setTreeWidth(menufile::kDefaultTreeWidth);
     m_panel = new EditorPanel(*ui, this);
+    new BatchCommands(*ui, this, m_state, *m_commands, m_tree);
 
     m_watch = new FileWatch(this);
     connect(m_watch, &FileWatch::changed, this,

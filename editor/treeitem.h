@@ -20,6 +20,14 @@ public:
     const Tdaten &daten() const { return m_daten; }
     ItemPlace place() const { return {m_daten.section, m_index}; }
 
+    // Every node of the menu with its entries, each sorted by caption.
+    static QList<QTreeWidgetItem *> nodesOf(const menu::Menu &menu);
+    // The item as a TreeItem; nullptr for none or another kind of item.
+    static const TreeItem *of(const QTreeWidgetItem *item)
+    {
+        return item && item->type() == UserType ? static_cast<const TreeItem *>(item) : nullptr;
+    }
+
 private:
     Tdaten m_daten;
     int m_index; // the id as a number, kNodeIndex for a node

@@ -80,7 +80,7 @@ std::optional<QString> WindowState::refusal(Need need) const
 {
     if (m_panel.kind == Kind::Empty)
         return kChooseBranch;
-    if (m_panel.kind == Kind::Several)
+    if (m_panel.kind == Kind::Several && need != Need::StoredItems)
         return QStringLiteral("Wählen Sie dafür nur einen Knoten oder Eintrag aus!");
     const bool newEntry = m_panel.kind == Kind::NewEntry;
     const bool node = !newEntry && m_panel.place.isNode();
@@ -92,6 +92,7 @@ std::optional<QString> WindowState::refusal(Need need) const
             return kChooseBranch;
         break;
     case Need::Stored:
+    case Need::StoredItems:
         if (newEntry)
             return kNotStored;
         break;
@@ -225,6 +226,8 @@ void WindowState::setSelection(const QList<ItemPlace> &places)
         if (chosen.size() > 1) {
             m_panel.kind = Kind::Several;
             m_panel.count = int(chosen.size());
+            m_panel.nodes = int(std::count_if(chosen.begin(), chosen.end(),
+                                              [](const ItemPlace &p) { return p.isNode(); }));
         }
     }
 }

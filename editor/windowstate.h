@@ -54,6 +54,7 @@ struct PanelState
     ItemPlace place;     // Item: the item; NewEntry: its node
     int newIndex = 0;    // NewEntry: the index it is shown with; the save takes the first free one
     int count = 0;       // how many items are selected
+    int nodes = 0;       // Several: how many of them are nodes
     menu::Fields shown;  // as the file held them when shown
     menu::Fields fields; // as the user has them now
     // Item, NewEntry: the item (the node) as the file held it, which every command checks.
@@ -74,6 +75,7 @@ public:
     enum class Need {
         Item,             // anything (save, remote-desktop parameters)
         Stored,           // an item the file holds (delete)
+        StoredItems,      // one or several items the file holds (copy, cut, drag, delete)
         Node,             // a node (new entry, export, the second click of a move)
         EntryToDuplicate, // a stored entry
         EntryToMove,      // a stored entry

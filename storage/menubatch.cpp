@@ -102,7 +102,7 @@ TMemIniFile &targetFile(Transaction &t, const Target &target)
 {
     if (target.node)
         return checkedFile(t, *target.node, false);
-    if (!t.exists(target.file))
+    if (!t.exists(target.file) && !target.mayCreateFile)
         throw EChangedOutside(QStringLiteral("Die Datei %1 gibt es nicht mehr. Es wurde nichts "
                                              "gespeichert.")
                                   .arg(target.file));

@@ -21,10 +21,12 @@ Result deleteItems(const std::vector<ItemRef> &items);
 
 // Where copied or moved items go: entries onto node (first free indices, in the order given),
 // nodes into file as new nodes (first free letters). node may be left out when no entry goes.
+// mayCreateFile: the file is a menu opened as new, which its first nodes create.
 struct Target
 {
     QString file;
     std::optional<ItemRef> node;
+    bool mayCreateFile = false;
 };
 
 // Copies the items, each keeping every stored key (flags, scrambled parameters and, for a node,
@@ -43,8 +45,8 @@ Result moveItems(transaction::Transaction &t, const std::vector<ItemRef> &items,
 Result moveItems(const std::vector<ItemRef> &items, const Target &target);
 
 // For steps of one's own: the target's file once the target node is as seen (its caption and
-// flag) or, without a node, once the file exists; and the letter a new node of a copy takes
-// there, refused when its section still holds keys that would mix into the node.
+// flag) or, without a node, once the file exists (or may be created); and the letter a new node
+// of a copy takes there, refused when its section still holds keys that would mix into the node.
 TMemIniFile &targetFile(transaction::Transaction &t, const Target &target);
 QString letterForNewNode(TMemIniFile &file);
 

@@ -128,6 +128,14 @@ void refuseLong(const QString &what, const QString &value, const std::optional<Q
                            .arg(value.size()));
 }
 
+void refuseHiddenNode(const QString &caption)
+{
+    // The launcher reads "Root=*" as no node: the node, and every one after it, would not show.
+    if (caption == QLatin1String("*"))
+        throw ERefused(
+            QStringLiteral("Einen Knoten mit der Beschriftung „*“ zeigt der Starter nicht."));
+}
+
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields)
 {
     const auto names = entryKeyNames(index);
@@ -372,6 +380,7 @@ Result saveItem(Transaction &t, const ItemRef &shown, const Fields &panel)
     if (shown.isNode()) {
         refuseLong(QStringLiteral("Die Beschriftung"), fields.caption,
                    stored(file, shown.letter, menufile::kRootKey));
+        refuseHiddenNode(fields.caption);
         file.WriteString(shown.letter, menufile::kRootKey, fields.caption);
         file.WriteBool(shown.letter, menufile::kExpandKey, fields.expand);
     } else {
@@ -443,6 +452,7 @@ Result createNode(Transaction &t, const QString &path, const QString &caption, b
     if (!t.exists(path) && !mayCreateFile)
         throw EChangedOutside(removedText(path));
     refuseLong(QStringLiteral("Die Beschriftung"), caption);
+    refuseHiddenNode(caption);
     TMemIniFile &file = t.file(path);
     const std::optional<QString> letter = menuops::freeNodeLetter(file);
     if (!letter)
@@ -473,16 +483,23 @@ Result deleteItem(const ItemRef &shown)
 
 Result moveEntry(Transaction &t, const ItemRef &source, const ItemRef &target, const Fields &panel)
 {
-    Fields fields = named(panel);
-    fields.scrambled = false;
-    fields.keepOpen = false;
     // The target's file is used first, so it is written first: a failure in between leaves the
     // entry twice, never lost.
     TMemIniFile &targetFile = expectItem(t, target);
     TMemIniFile &sourceFile = expectItem(t, source);
     Result result{
         {}, target.file, target.letter, menuops::freeEntryIndex(targetFile, target.letter)};
-    writeEntry(targetFile, target.letter, result.index, fields);
+    // The entry goes with every key as stored (scrambled parameters, "Programm nicht schliessen"),
+    // so a move never turns a stored value into another; only edits typed before the move are
+    // written as a save writes them.
+    menuops::writeEntryKeys(targetFile, target.letter, result.index,
+                            menuops::readEntryKeys(sourceFile, source.letter, source.index));
+    const Fields fields = named(panel);
+    const Fields seen = fieldsOf(source);
+    if (fields.caption != seen.caption || fields.program != seen.program ||
+        fields.params != seen.params || fields.scrambled != seen.scrambled ||
+        fields.keepOpen != seen.keepOpen)
+        writeEntry(targetFile, target.letter, result.index, fields);
     menuops::deleteEntryCompacting(sourceFile, source.letter, source.index);
     // Moved within its own node, the copy came back into the hole the source left.
     if (&targetFile == &sourceFile && target.letter == source.letter &&

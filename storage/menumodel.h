@@ -145,9 +145,9 @@ int freeEntryIndex(const QString &file, const QString &letter);
 std::optional<QString> nodeRefusal(const QString &file, bool mayCreateFile);
 Result deleteItem(const ItemRef &shown);
 Result deleteItem(transaction::Transaction &t, const ItemRef &shown);
-// Stores fields as a new entry of target (plain parameters, both flags off), then deletes the
-// source entry; across two files the copy is written first. (moveEntries in menubatch.h keeps
-// every stored key instead.)
+// Moves the source entry to the first free index of target with every stored key, then writes
+// fields over it where they differ from what the source held (edits typed before the move),
+// and deletes the source; across two files the copy is written first.
 Result moveEntry(const ItemRef &source, const ItemRef &target, const Fields &fields);
 Result moveEntry(transaction::Transaction &t, const ItemRef &source, const ItemRef &target,
                  const Fields &fields);
@@ -166,6 +166,8 @@ TMemIniFile &checkedFile(transaction::Transaction &t, const ItemRef &item, bool 
 // is what the file holds there already (stored).
 void refuseLong(const QString &what, const QString &value,
                 const std::optional<QString> &stored = std::nullopt);
+// ERefused for a node caption the launcher reads as no node ("*").
+void refuseHiddenNode(const QString &caption);
 // Writes the five keys of entry index from fields, with the commands' refusals (too long,
 // scrambled text outside Windows-1252) and the store's; the caption as given.
 void writeEntry(TCustomIniFile &file, const QString &letter, int index, const Fields &fields);

@@ -171,9 +171,7 @@ void write(TMemIniFile &file, const Change &c)
 {
     if (c.index == menu::kNodeIndex) {
         menu::refuseLong(QStringLiteral("Die Beschriftung"), c.after);
-        if (c.after == QLatin1String("*"))
-            throw ERefused(QStringLiteral("Einen Knoten mit der Beschriftung „*“ zeigt der "
-                                          "Starter nicht."));
+        menu::refuseHiddenNode(c.after);
         file.WriteString(c.letter, menufile::kRootKey, c.after);
         return;
     }

@@ -344,17 +344,8 @@ private:
         done.push_back(std::move(d));
     }
 
-    static void refuseStar(const QString &caption)
-    {
-        // The launcher reads "Root=*" as no node: such a node would never show.
-        if (caption == QLatin1String("*"))
-            throw ERefused(QStringLiteral("Einen Knoten mit der Beschriftung „*“ zeigt der "
-                                          "Starter nicht."));
-    }
-
     void addNode(const Change &c)
     {
-        refuseStar(*c.caption);
         const menu::Result r = menu::createNode(m_t, m_file, *c.caption, false);
         if (c.expand.value_or(false))
             m_t.file(m_file).WriteBool(r.letter, menufile::kExpandKey, true);
@@ -400,8 +391,6 @@ private:
         after.scrambled = c.scrambled.value_or(before.scrambled);
         after.keepOpen = c.keepOpen.value_or(before.keepOpen);
         after.expand = c.expand.value_or(before.expand);
-        if (item.isNode())
-            refuseStar(after.caption);
         menu::saveItem(m_t, item, after);
         // What the save stored: the fields as given, an empty caption as "(Unbenannt)".
         menu::Fields stored = after;

@@ -172,7 +172,7 @@ private Q_SLOTS:
     void createNode_data();
     void createNode();
     void createNodeInputBox();
-    void createNodeStarCaptionStaysFree();
+    void createNodeStarCaptionRefused();
 
     void createEntry_data();
     void createEntry();
@@ -335,21 +335,20 @@ void TestStructureCommands::createNodeInputBox()
     QCOMPARE(runner.unexpected(), 0);
 }
 
-void TestStructureCommands::createNodeStarCaptionStaysFree()
+void TestStructureCommands::createNodeStarCaptionRefused()
 {
+    // The launcher reads "Root=*" as no node: the caption is refused, nothing written.
     writeMenu(node("A", "eins"));
     auto w = start();
     ScriptedRunner runner;
-    runner.then(ScriptedRunner::enterText(QStringLiteral("*")));
+    runner.then(ScriptedRunner::enterText(QStringLiteral("*")))
+        .then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     trigger(*w, QStringLiteral("Knotenanlegen1"));
-    QCOMPARE(fileKeys(m_menu), keysOf(node("A", "eins") + node("B", "*")));
+    QCOMPARE(runner.shownTexts().last(),
+             QStringLiteral("Einen Knoten mit der Beschriftung „*“ zeigt der Starter nicht."));
+    QCOMPARE(readBytes(m_menu), crlf(node("A", "eins")));
     QCOMPARE(treeTexts(*w), QStringList{"eins"});
-
-    // The letter still reads as free, so the next node takes it.
-    runner.then(ScriptedRunner::enterText(QStringLiteral("zwei")));
-    trigger(*w, QStringLiteral("Knotenanlegen1"));
-    QCOMPARE(fileKeys(m_menu), keysOf(node("A", "eins") + node("B", "zwei")));
-    QCOMPARE(treeTexts(*w), (QStringList{"eins", "zwei"}));
+    QCOMPARE(runner.unexpected(), 0);
 }
 
 void TestStructureCommands::createEntry_data()
@@ -765,19 +764,18 @@ void TestStructureCommands::moveEntry_data()
         << "b"
         << "Ziel"
         << "" << a + entry(0, "a") + storedD(1) + entry(2, "c") + b + entry(1, "b");
-    // The copy is stored plain and without its flags.
+    // The copy keeps every stored key: still scrambled, still kept open.
     QTest::newRow("scrambled, kept-open entry")
         << "d"
         << "Ziel"
-        << "" << a + entry(0, "a") + entry(1, "b") + entry(2, "c") + b + entry(1, "d");
+        << "" << a + entry(0, "a") + entry(1, "b") + entry(2, "c") + b + storedD(1);
     // The copy goes to the end of the node, and the delete brings it back into the hole.
     QTest::newRow("into its own node") << "b"
                                        << "Quelle"
                                        << "" << moveMenu();
-    QTest::newRow("scrambled entry into its own node")
-        << "d"
-        << "Quelle"
-        << "" << a + entry(0, "a") + entry(1, "b") + entry(2, "c") + entry(3, "d") + b;
+    QTest::newRow("scrambled entry into its own node") << "d"
+                                                       << "Quelle"
+                                                       << "" << moveMenu();
     QTest::newRow("typed changes travel")
         << "a"
         << "Ziel"

@@ -822,6 +822,10 @@ void TestTfmain::shortcuts_data()
     QTest::newRow("undo") << "Rueckgaengig1" << QKeySequence(QKeySequence::Undo);
     QTest::newRow("redo") << "Wiederholen1" << QKeySequence(Qt::CTRL | Qt::Key_Y);
     QTest::newRow("find") << "Suchen1" << QKeySequence(QKeySequence::Find);
+    QTest::newRow("cut") << "Ausschneiden1" << QKeySequence(QKeySequence::Cut);
+    QTest::newRow("copy") << "Kopieren1" << QKeySequence(QKeySequence::Copy);
+    QTest::newRow("paste") << "Einfuegen1" << QKeySequence(QKeySequence::Paste);
+    QTest::newRow("replace") << "Ersetzen1" << QKeySequence(Qt::CTRL | Qt::Key_H);
 }
 void TestTfmain::shortcuts()
 {
@@ -942,9 +946,9 @@ void TestTfmain::moveEntryBetweenNodes()
     QVERIFY(!w->findChild<QAction *>(QStringLiteral("btmove"))->isChecked());
     QCOMPARE(w->statusText(), QString());
     QCOMPARE(treeTexts(*w), (QStringList{"Quelle", "  a", "  c", "Ziel", "  b", "  z"}));
-    // The copy is stored plain, without the keep-open flag; "c" moved into the hole.
+    // The copy keeps its keys, scrambled and kept open; "c" moved into the hole.
     const QByteArray bytes = readBytes(m_menu);
-    QVERIFY(bytes.contains("1b=b\r\n1d=b.exe\r\n1v=0\r\n1p=-p\r\n1dc=0\r\n"));
+    QVERIFY(bytes.contains("1b=b\r\n1d=b.exe\r\n1p=\x36\x6b\r\n1v=1\r\n1dc=1\r\n"));
     QVERIFY(bytes.contains("1b=c\r\n1d=c.exe\r\n"));
     QVERIFY(!bytes.contains("2b="));
     QCOMPARE(runner.unexpected(), 0);

@@ -165,6 +165,27 @@ private Q_SLOTS:
         QCOMPARE(readBytes(m_path), crlf({"[A]", "Root=Neu"}));
     }
 
+    // The launcher reads "Root=*" as no node, so neither a new node nor a saved one gets it.
+    void starNodeCaptionIsRefused_data()
+    {
+        QTest::addColumn<bool>("create");
+        QTest::newRow("create node") << true;
+        QTest::newRow("save node") << false;
+    }
+    void starNodeCaptionIsRefused()
+    {
+        QFETCH(bool, create);
+        const QString star = QStringLiteral("*");
+        if (create)
+            QVERIFY_THROWS_EXCEPTION(transaction::ERefused, menu::createNode(m_path, star, false));
+        else
+            QVERIFY_THROWS_EXCEPTION(
+                transaction::ERefused,
+                menu::saveItem(itemOf(menu::load(m_path), QStringLiteral("Technik")),
+                               {star, {}, {}, false, false, false}));
+        QCOMPARE(readBytes(m_path), sample());
+    }
+
     // The delete erases the node and renames the last one into the hole in one write: a key the
     // store could not write itself goes along byte for byte, and no gap ever hides the menu.
     void deleteNodeIsOneWrite()
