@@ -7,13 +7,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QShortcut>
-#include <QStandardPaths>
 
 #include "batchcommands.h"
 #include "commandbar.h"
+#include "datafolder.h"
 #include "editorpanel.h"
 #include "filewatch.h"
 #include "menucommands.h"
@@ -29,39 +28,6 @@ namespace {
 
 // The splitter snaps the tree shut at this width or less and keeps this much room right of it.
 constexpr int kSplitterSnap = 30;
-
-const QString kDataFolder = QStringLiteral("daten");
-
-// Installed: in the folder the package installs to, or anywhere below the system's folder for
-// programs ("ProgramFiles", set on Windows only), where an administrator may have installed the
-// MSI into a folder of their own choice.
-bool installedIn(const QString &programFolder)
-{
-    if (QDir(programFolder) == QDir(QStringLiteral(TARVIK_INSTALLED_BINDIR)))
-        return true;
-    const QString folder = QDir::cleanPath(programFolder) + QLatin1Char('/');
-    for (const char *name : {"ProgramFiles", "ProgramW6432"}) {
-        const QString system = QDir::fromNativeSeparators(qEnvironmentVariable(name));
-        if (!system.isEmpty() &&
-            folder.startsWith(QDir::cleanPath(system) + QLatin1Char('/'), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
-// An installed program's folder is a system folder that holds no menu files and that the user
-// cannot write; its data folder is then one of the user's own, created on first start.
-QString dataFolderFor(const QString &programFolder)
-{
-    if (QFileInfo(programFolder + kDataFolder).isDir()) // a file of that name does not count
-        return programFolder + kDataFolder + QLatin1Char('/');
-    if (!installedIn(programFolder))
-        return programFolder;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                           QStringLiteral("/tarvik-konfig/") + kDataFolder + QLatin1Char('/');
-    QDir().mkpath(folder);
-    return folder;
-}
 
 } // namespace
 
@@ -112,7 +78,7 @@ void Tfmain::FormCreate(const QStringList &arguments, const QString &programDir)
     QString programFolder = programDir;
     if (!programFolder.isEmpty() && !programFolder.endsWith(QLatin1Char('/')))
         programFolder += QLatin1Char('/');
-    m_datenPfad = dataFolderFor(programFolder);
+    m_datenPfad = datafolder::dataFolderFor(programFolder);
     // An absolute path names the menu file itself; joined to the data folder it would name none.
     m_state.open(QDir::isAbsolutePath(name) ? name : m_datenPfad + name);
 }
