@@ -335,8 +335,9 @@ Outcome apply(const Plan &plan, const std::vector<size_t> &chosen, bool dryRun)
             continue;
         }
         if (!written->empty() && outcome.result.file.isEmpty()) {
+            const QString &file = path; // a structured binding cannot be captured before C++20
             const Change &first = **std::find_if(picked.begin(), picked.end(),
-                                                 [&](const Change *c) { return c->file == path; });
+                                                 [&](const Change *c) { return c->file == file; });
             outcome.result.file = path;
             outcome.result.letter = first.letter;
             outcome.result.index = first.index;

@@ -48,6 +48,5 @@ private:
 
     RootKey m_root = RootKey::CurrentUser;
     bool m_open = false;
-    bool m_lazyWrite = true;
     QString m_currentPath;
 };
