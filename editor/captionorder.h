@@ -4,9 +4,8 @@
 #include <QCollator>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
-#include <algorithm>
-#include <utility>
 #include <vector>
 
 // The order of tree captions: letter case counts only when the texts are otherwise equal (lower
@@ -25,24 +24,27 @@ public:
     // Sorts items by their caption, text(item); items with equal captions keep their order.
     template <typename T, typename Text> void sort(std::vector<T> &items, Text text) const;
 
+    // The order of the texts: the places in texts, sorted. A list sorted before is not sorted
+    // again (see the .cpp).
+    std::vector<qsizetype> order(const QStringList &texts) const;
+
+    // Drops the orders kept, so that the next sort of every list meets the collator (for
+    // benchmarks of a first load).
+    static void forgetOrders();
+
 private:
     QCollator m_collator;
 };
 
 template <typename T, typename Text> void CaptionOrder::sort(std::vector<T> &items, Text text) const
 {
-    // The texts are taken out of the items once; the collator then compares them directly,
-    // which stops at the first difference and so beats building a full sort key per item.
-    std::vector<std::pair<QString, size_t>> keyed;
-    keyed.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        keyed.emplace_back(text(items[i]), i);
-    std::stable_sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
-        return m_collator.compare(a.first, b.first) < 0;
-    });
+    QStringList texts;
+    texts.reserve(qsizetype(items.size()));
+    for (const T &item : items)
+        texts.append(text(item));
     std::vector<T> sorted;
     sorted.reserve(items.size());
-    for (const auto &k : keyed)
-        sorted.push_back(std::move(items[k.second]));
+    for (const qsizetype i : order(texts))
+        sorted.push_back(std::move(items[size_t(i)]));
     items = std::move(sorted);
 }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "captionorder.h"
 #include "testfiles.h"
 #include "undo.h"
 #include "windowstate.h"
@@ -383,6 +384,27 @@ private Q_SLOTS:
         WindowState state;
         this->start(state, start);
         QCOMPARE(state.refusal(WindowState::Need(need)).value_or(QString()), message);
+    }
+
+    // The tree keeps the order it found for a caption list; a changed list or another locale
+    // must still be sorted anew.
+    void captionOrderKeptOnlyForTheSameListAndLocale()
+    {
+        const auto sorted = [](const QStringList &texts) {
+            QStringList out;
+            for (const qsizetype i : CaptionOrder().order(texts))
+                out.append(texts[i]);
+            return out;
+        };
+        const QStringList texts = {"Zubehör", "Ämter", "Buero"};
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(sorted(texts), (QStringList{"Ämter", "Buero", "Zubehör"}));
+        QCOMPARE(sorted(texts), (QStringList{"Ämter", "Buero", "Zubehör"}));
+        QCOMPARE(sorted({"Zubehör", "Ämter", "Abbau"}), (QStringList{"Abbau", "Ämter", "Zubehör"}));
+        QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden)); // Ä after Z
+        QCOMPARE(sorted(texts), (QStringList{"Buero", "Zubehör", "Ämter"}));
+        QLocale::setDefault(before);
     }
 };
 
