@@ -39,27 +39,13 @@ bool asBool(const std::optional<QString> &value)
     return StrToIntDef(value.value_or(QString()), 0) != 0;
 }
 
-// Key names of an entry. A load asks for the same names in every node, so those of the first
-// entries are built once into a table that the threads searching files side by side
-// (menureplace) share. Not a cache per thread: MinGW's runtime runs the destructor of a
-// thread_local object after it has freed the thread's storage, which crashes at thread exit.
+// The key names of an entry, by EntryKey.
 std::array<QString, 5> entryKeyNames(int index)
 {
-    constexpr int kBuilt = 1024;
-    const auto build = [](int n) {
-        std::array<QString, 5> keys;
-        for (EntryKey key : menufile::kAllEntryKeys)
-            keys[size_t(key)] = entryKey(n, key);
-        return keys;
-    };
-    static const std::vector<std::array<QString, 5>> table = [&build] {
-        std::vector<std::array<QString, 5>> names;
-        names.reserve(kBuilt);
-        for (int n = 0; n < kBuilt; ++n)
-            names.push_back(build(n));
-        return names;
-    }();
-    return index >= 0 && index < kBuilt ? table[size_t(index)] : build(index);
+    std::array<QString, 5> keys;
+    for (EntryKey key : menufile::kAllEntryKeys)
+        keys[size_t(key)] = entryKey(index, key);
+    return keys;
 }
 
 menuops::EntryKeys storedEntry(TCustomIniFile &file, const QString &letter, int index)

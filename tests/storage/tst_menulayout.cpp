@@ -87,6 +87,28 @@ private slots:
         }
     }
 
+    // Key names are built by hand; they must be the index's digits and the suffix, read back as
+    // such.
+    void entryKeyRoundTrip()
+    {
+        using menufile::EntryKey;
+        const std::pair<EntryKey, const char *> keys[] = {{EntryKey::Caption, "b"},
+                                                          {EntryKey::Program, "d"},
+                                                          {EntryKey::Params, "p"},
+                                                          {EntryKey::Scrambled, "v"},
+                                                          {EntryKey::KeepOpen, "dc"}};
+        for (const int index : {0, 9, 10, 399, 2147483647, -1, -2147483647 - 1}) {
+            for (const auto &[key, suffix] : keys) {
+                const QString name = menufile::entryKey(index, key);
+                QCOMPARE(name, QString::number(index) + QLatin1StringView(suffix));
+                const auto read = menufile::entryName(QStringView(name));
+                QCOMPARE(read.has_value(), index >= 0);
+                if (read)
+                    QVERIFY(read->index == index && read->key == key);
+            }
+        }
+    }
+
     void scrambleKnownValues_data()
     {
         QTest::addColumn<QString>("plain");
