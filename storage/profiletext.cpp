@@ -3,6 +3,7 @@
 
 #include <QVarLengthArray>
 
+#include "conversion.h"
 #include "cp1252.h"
 #include "exception.h"
 #include "platform.h"
@@ -167,6 +168,30 @@ std::optional<QString> value(const profilefile::Document &doc, QStringView secti
     if (!found)
         return std::nullopt;
     return doc.decode(*found);
+}
+
+std::optional<qint32> integer(const profilefile::Document &doc, QStringView section,
+                              QStringView key)
+{
+    const Name s(doc, section);
+    const Name k(doc, key);
+    if (!s || !k)
+        return std::nullopt;
+    const auto found = doc.value(*s, *k);
+    if (!found)
+        return std::nullopt;
+    if (doc.encoding() == profilefile::Encoding::Utf16LE ||
+        doc.encoding() == profilefile::Encoding::Utf16BE)
+        return parseProfileInteger(doc.decode(*found));
+    // A number is ASCII, which both byte encodings keep as it is; any other byte makes the text
+    // no number, whatever character it stands for.
+    QVarLengthArray<char16_t, 32> text(found->size());
+    for (qsizetype i = 0; i < found->size(); ++i) {
+        const auto b = static_cast<unsigned char>((*found)[i]);
+        text[i] = b < 0x80 ? char16_t(b) : u'\uFFFD';
+    }
+    return parseProfileInteger(
+        QString::fromRawData(reinterpret_cast<const QChar *>(text.constData()), text.size()));
 }
 
 QStringList keys(const profilefile::Document &doc, QStringView section)

@@ -27,6 +27,10 @@ QString writeFailed(const QString &path);
 // nothing, and the empty section name means the lines before the first header.
 std::optional<QString> value(const profilefile::Document &doc, QStringView section,
                              QStringView key);
+// The value read as a number (parseProfileInteger); nullopt when missing or not a number. Reads
+// the switches of every entry at each load, so it allocates nothing for a number's few characters.
+std::optional<qint32> integer(const profilefile::Document &doc, QStringView section,
+                              QStringView key);
 // The names of the section's keys that have a value, in file order.
 QStringList keys(const profilefile::Document &doc, QStringView section);
 

@@ -45,6 +45,11 @@ QString TMemIniFile::ReadString(const QString &section, const QString &ident, co
     return profiletext::value(*m_doc, section, ident).value_or(def);
 }
 
+qint32 TMemIniFile::ReadInteger(const QString &section, const QString &ident, qint32 def)
+{
+    return profiletext::integer(document(), section, ident).value_or(def);
+}
+
 void TMemIniFile::WriteString(const QString &section, const QString &ident, const QString &value)
 {
     m_changed = profiletext::setValue(*m_doc, FileName(), section, ident, value) || m_changed;
@@ -135,6 +140,11 @@ void TIniFile::change(const std::function<bool(profilefile::Document &)> &apply)
 QString TIniFile::ReadString(const QString &section, const QString &ident, const QString &def)
 {
     return profiletext::value(document(), section, ident).value_or(def);
+}
+
+qint32 TIniFile::ReadInteger(const QString &section, const QString &ident, qint32 def)
+{
+    return profiletext::integer(document(), section, ident).value_or(def);
 }
 
 void TIniFile::WriteString(const QString &section, const QString &ident, const QString &value)

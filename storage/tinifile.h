@@ -61,6 +61,7 @@ public:
     ~TMemIniFile() override;
 
     QString ReadString(const QString &section, const QString &ident, const QString &def) override;
+    qint32 ReadInteger(const QString &section, const QString &ident, qint32 def) override;
     void WriteString(const QString &section, const QString &ident, const QString &value) override;
     void ReadSection(const QString &section, QStringList &strings) override;
     void ReadSectionValues(const QString &section, QStringList &strings) override;
@@ -97,6 +98,7 @@ public:
     ~TIniFile() override; // release: drops an unfinished batch, writes nothing
 
     QString ReadString(const QString &section, const QString &ident, const QString &def) override;
+    qint32 ReadInteger(const QString &section, const QString &ident, qint32 def) override;
     void WriteString(const QString &section, const QString &ident, const QString &value) override;
     void ReadSection(const QString &section, QStringList &strings) override;
     void ReadSectionValues(const QString &section, QStringList &strings) override;

@@ -158,14 +158,22 @@ void TestTIniFile::integers_data()
     QTest::newRow("all ones") << "$FFFFFFFF" << -1;
     QTest::newRow("out of range") << "2147483648" << 99;
     QTest::newRow("empty") << "" << 99;
+    QTest::newRow("superscript digit") << "4\u00B2" << 99;
+    QTest::newRow("umlaut before") << "\u00E42" << 99;
 }
 
 void TestTIniFile::integers()
 {
     QFETCH(QString, stored);
     QFETCH(int, expected);
-    TIniFile(path()).WriteString("S", "k", stored);
-    QCOMPARE(TIniFile(path()).ReadInteger("S", "k", 99), expected);
+    // In each encoding the file can have: numbers are read from the bytes without decoding.
+    for (const QByteArray &mark :
+         {QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xFF\xFE")}) {
+        writeBytes(path(), mark);
+        TIniFile(path()).WriteString("S", "k", stored);
+        QCOMPARE(TIniFile(path()).ReadInteger("S", "k", 99), expected);
+        QCOMPARE(TMemIniFile(path(), readBytes(path())).ReadInteger("S", "k", 99), expected);
+    }
 }
 
 void TestTIniFile::bools_data()
