@@ -145,6 +145,17 @@ void refuseUnwritable(const profilefile::Document &doc, const QString &path)
     }
 }
 
+// The raw value as the launcher reads it, in the file's bytes.
+std::optional<QByteArrayView> rawValue(const profilefile::Document &doc, QStringView section,
+                                       QStringView key)
+{
+    const Name s(doc, section);
+    const Name k(doc, key);
+    if (!s || !k)
+        return std::nullopt;
+    return doc.value(*s, *k);
+}
+
 } // namespace
 
 QString cannotWrite(const QString &path)
@@ -160,11 +171,7 @@ QString writeFailed(const QString &path)
 
 std::optional<QString> value(const profilefile::Document &doc, QStringView section, QStringView key)
 {
-    const Name s(doc, section);
-    const Name k(doc, key);
-    if (!s || !k)
-        return std::nullopt;
-    const auto found = doc.value(*s, *k);
+    const auto found = rawValue(doc, section, key);
     if (!found)
         return std::nullopt;
     return doc.decode(*found);
@@ -173,11 +180,7 @@ std::optional<QString> value(const profilefile::Document &doc, QStringView secti
 std::optional<qint32> integer(const profilefile::Document &doc, QStringView section,
                               QStringView key)
 {
-    const Name s(doc, section);
-    const Name k(doc, key);
-    if (!s || !k)
-        return std::nullopt;
-    const auto found = doc.value(*s, *k);
+    const auto found = rawValue(doc, section, key);
     if (!found)
         return std::nullopt;
     if (doc.encoding() == profilefile::Encoding::Utf16LE ||
