@@ -6,10 +6,12 @@
 #include <QTest>
 
 #include "platform.h"
+#include "menufixtures.h"
 #include "menumodel.h"
 #include "testfiles.h"
 #include "tinifile.h"
 
+using menufixtures::shown;
 using testfiles::crlf;
 using testfiles::readBytes;
 using testfiles::writeBytes;
@@ -45,17 +47,6 @@ menu::ItemRef itemOf(const menu::Menu &m, const QString &node, int index = menu:
     const menu::Node &n = nodeOf(m, node);
     return index == menu::kNodeIndex ? menu::refOf(m, n)
                                      : menu::refOf(m, n, n.entries[size_t(index)]);
-}
-
-QStringList shown(const QString &path)
-{
-    QStringList out;
-    for (const menu::Node &node : menu::load(path).nodes) {
-        out << node.letter + QLatin1Char(':') + node.caption;
-        for (const menu::Entry &e : node.entries)
-            out << QStringLiteral("  %1:%2").arg(e.index).arg(e.caption);
-    }
-    return out;
 }
 
 } // namespace
