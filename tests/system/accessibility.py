@@ -419,34 +419,50 @@ def check_file(menu, original):
             raise Failure("the caption is not stored in Windows-1252")
 
 
-def main():
-    program, samples, work = sys.argv[1:4]
+def copy_samples(samples, work):
+    """A fresh scratch folder work holding a copy of the sample menu file and its sub-list;
+    their paths."""
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(os.path.join(work, "menu"))
     for name in ("tarvik.ini", "tarvik.Kasse"):
         shutil.copy(os.path.join(samples, name), os.path.join(work, "menu", name))
-    menu = os.path.join(work, "menu", "tarvik.ini")
-    original = read_menu(menu)
+    return os.path.join(work, "menu", "tarvik.ini"), os.path.join(work, "menu", "tarvik.Kasse")
 
-    screen = Screen(program, work)
+
+def checked_run(screen, menu, name, steps):
+    """Starts the editor on menu and runs steps(). Every failure, AT-SPI errors too, fails with
+    its evidence: a screenshot and the program's output. Returns the exit code."""
     try:
         screen.start(menu)
-        run(screen, menu, original)
-        check_file(menu, original)
-    except Exception as error:  # AT-SPI errors too: every one fails the test with its evidence
+        steps()
+    except Exception as error:
         shot = screen.screenshot("failure") if screen.display else None
         print(f"FAIL: {error}", file=sys.stderr)
         if shot:
             print(f"screenshot: {shot}", file=sys.stderr)
-        with open(os.path.join(work, "program.log")) as log:
+        with open(os.path.join(screen.work, "program.log")) as log:
             output = log.read()
         if output:
             print("program output:\n" + output, file=sys.stderr)
         return 1
     finally:
         screen.stop()
-    print("accessibility: all checks passed")
+    print(f"{name}: all checks passed")
     return 0
+
+
+def main():
+    program, samples, work = sys.argv[1:4]
+    menu, _ = copy_samples(samples, work)
+    original = read_menu(menu)
+
+    screen = Screen(program, work)
+
+    def steps():
+        run(screen, menu, original)
+        check_file(menu, original)
+
+    return checked_run(screen, menu, "accessibility", steps)
 
 
 if __name__ == "__main__":

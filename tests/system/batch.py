@@ -11,14 +11,14 @@ Run inside a D-Bus bus of its own:
 """
 
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 import pyatspi
 
-from accessibility import TITLE, Failure, Screen, children, find, read_menu, wait_for
+from accessibility import (TITLE, Failure, Screen, checked_run, children, copy_samples, find,
+                           read_menu, wait_for)
 
 
 def read(path):
@@ -159,31 +159,10 @@ def run(screen, menu, kasse):
 
 def main():
     program, samples, work = sys.argv[1:4]
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(os.path.join(work, "menu"))
-    for name in ("tarvik.ini", "tarvik.Kasse"):
-        shutil.copy(os.path.join(samples, name), os.path.join(work, "menu", name))
-    menu = os.path.join(work, "menu", "tarvik.ini")
-    kasse = os.path.join(work, "menu", "tarvik.Kasse")
+    menu, kasse = copy_samples(samples, work)
 
     screen = Editors(program, work)
-    try:
-        screen.start(menu)
-        run(screen, menu, kasse)
-    except Exception as error:  # AT-SPI errors too: every one fails the test with its evidence
-        shot = screen.screenshot("failure") if screen.display else None
-        print(f"FAIL: {error}", file=sys.stderr)
-        if shot:
-            print(f"screenshot: {shot}", file=sys.stderr)
-        with open(os.path.join(work, "program.log")) as log:
-            output = log.read()
-        if output:
-            print("program output:\n" + output, file=sys.stderr)
-        return 1
-    finally:
-        screen.stop()
-    print("batch: all checks passed")
-    return 0
+    return checked_run(screen, menu, "batch", lambda: run(screen, menu, kasse))
 
 
 if __name__ == "__main__":
