@@ -35,16 +35,7 @@ fail() {
     [[ ! -s $work/program.log ]] || { echo "program output:" >&2; cat "$work/program.log" >&2; }
     exit 1
 }
-# Polls a command for up to $1 tenths of a second.
-within() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/within.sh"
 
 # Xvfb takes a free display itself and names it on the descriptor once it accepts clients.
 # -noreset: the server stays as it is when its last client leaves between the two runs.

@@ -39,15 +39,7 @@ fail() {
     [[ -z ${DISPLAY:-} ]] || import -window root "$work/failure.png" 2>/dev/null
     exit 1
 }
-within() { # within <tenths of a second> <command...>
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/within.sh"
 
 # The display from the start: Wine's desktop process, started with the prefix, draws every window.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
