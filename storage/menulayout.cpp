@@ -4,7 +4,6 @@
 #include "cp1252.h"
 
 #include <array>
-#include <iterator>
 #include <vector>
 
 namespace menufile {
@@ -37,47 +36,25 @@ QString entryKey(const QString &id, EntryKey key)
     return id + suffix(key);
 }
 
-namespace {
-
-// The name written out by hand into one allocation: number plus suffix would allocate twice.
-QString spelledEntryKey(int index, EntryKey key)
-{
-    char16_t text[16];
-    qsizetype end = std::size(text);
-    const QLatin1StringView tail = suffix(key);
-    for (qsizetype i = tail.size(); i-- > 0;)
-        text[--end] = char16_t(tail[i].unicode());
-    unsigned magnitude = index < 0 ? 0u - unsigned(index) : unsigned(index);
-    do {
-        text[--end] = char16_t(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (index < 0)
-        text[--end] = u'-';
-    return QString(reinterpret_cast<const QChar *>(text + end), std::size(text) - end);
-}
-
-} // namespace
-
 QString entryKey(int index, EntryKey key)
 {
-    // A load asks for five names per entry, and a heap allocation each costs where the heap is
-    // slow (Windows programs under Wine): the names of the first entries are built once and
-    // shared. A table, not a cache per thread, since threads searching files side by side use
-    // it: MinGW's runtime runs a thread_local object's destructor after freeing the thread's
-    // storage.
+    // A load asks for five names per entry, and building each (two heap allocations) costs where
+    // the heap is slow (Windows programs under Wine): the names of the first entries are built
+    // once and shared. A table, not a cache per thread, since threads searching files side by
+    // side use it: MinGW's runtime runs a thread_local object's destructor after freeing the
+    // thread's storage.
     constexpr int kBuilt = 1024;
     static const std::vector<std::array<QString, std::size(kAllEntryKeys)>> table = [] {
         std::vector<std::array<QString, std::size(kAllEntryKeys)>> names(kBuilt);
         for (int n = 0; n < kBuilt; ++n) {
             for (const EntryKey k : kAllEntryKeys)
-                names[size_t(n)][size_t(k)] = spelledEntryKey(n, k);
+                names[size_t(n)][size_t(k)] = QString::number(n) + suffix(k);
         }
         return names;
     }();
     if (index >= 0 && index < kBuilt)
         return table[size_t(index)][size_t(key)];
-    return spelledEntryKey(index, key);
+    return QString::number(index) + suffix(key);
 }
 
 bool isTscPath(const QString &path)
