@@ -8,11 +8,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "menuclip.h"
+#include "operations/menuclip.h"
 #include "menugenerator.h"
-#include "menureplace.h"
-#include "tinifile.h"
-#include "undo.h"
+#include "model/undo.h"
+#include "operations/menureplace.h"
+#include "store/tinifile.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <benchmark/benchmark.h>
 
 #include "menugenerator.h"
-#include "menumodel.h"
-#include "modalrunner.h"
-#include "tfmain.h"
-#include "undo.h"
+#include "gui/dialogs/modalrunner.h"
+#include "gui/editor/tfmain.h"
+#include "model/menumodel.h"
+#include "model/undo.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include "captionorder.h"
-#include "menuclip.h"
+#include "gui/state/captionorder.h"
+#include "operations/menuclip.h"
 #include "menugenerator.h"
-#include "menureplace.h"
-#include "replacedialog.h"
-#include "tfmain.h"
+#include "gui/dialogs/replacedialog.h"
+#include "gui/editor/tfmain.h"
+#include "operations/menureplace.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include "menugenerator.h"
-#include "menulayout.h"
-#include "profilefile.h"
-#include "tinifile.h"
+#include "model/menufile.h"
+#include "store/profilefile.h"
+#include "store/tinifile.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QStringList>
 
-#include "cp1252.h"
-#include "menulayout.h"
+#include "base/cp1252.h"
+#include "model/menufile.h"
 
 namespace bench {
 

@@ -12,16 +12,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "cp1252.h"
-#include "exception.h"
-#include "menuclip.h"
+#include "base/cp1252.h"
+#include "base/exception.h"
+#include "operations/menuclip.h"
 #include "menufixtures.h"
-#include "menureplace.h"
-#include "menuscript.h"
-#include "profilefile.h"
-#include "profiletext.h"
+#include "operations/menureplace.h"
+#include "operations/menuscript.h"
+#include "store/profilefile.h"
+#include "store/profiletext.h"
 #include "testfiles.h"
-#include "tinifile.h"
+#include "store/tinifile.h"
 
 #include <optional>
 #include <random>

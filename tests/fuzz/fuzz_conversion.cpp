@@ -2,8 +2,8 @@
 // The profile reader's number syntax against a plain model of it.
 #include "fuzzcheck.h"
 
-#include "conversion.h"
-#include "cp1252.h"
+#include "base/conversion.h"
+#include "base/cp1252.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,8 +3,8 @@
 // the store accepts the written file reads back exactly as the changed one did.
 #include "fuzzcheck.h"
 
-#include "cp1252.h"
-#include "profilefile.h"
+#include "base/cp1252.h"
+#include "store/profilefile.h"
 
 #include <QByteArray>
 #include <QList>

@@ -3,17 +3,17 @@
 // values, and writing that again gives the same bytes.
 #include "fuzzcheck.h"
 
-#include "registryfile.h"
+#include "platform/registryfile.h"
 
 namespace {
 
-bool sameContents(const regfile::Contents &a, const regfile::Contents &b)
+bool sameContents(const registryfile::Contents &a, const registryfile::Contents &b)
 {
     if (a.keys.size() != b.keys.size())
         return false;
     for (qsizetype i = 0; i < a.keys.size(); ++i) {
-        const regfile::Key &x = a.keys[i];
-        const regfile::Key &y = b.keys[i];
+        const registryfile::Key &x = a.keys[i];
+        const registryfile::Key &y = b.keys[i];
         if (x.path != y.path || x.values.size() != y.values.size())
             return false;
         for (qsizetype j = 0; j < x.values.size(); ++j) {
@@ -30,13 +30,13 @@ bool sameContents(const regfile::Contents &a, const regfile::Contents &b)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const auto parsed = regfile::parse(bytes);
+    const auto parsed = registryfile::parse(bytes);
     if (!parsed)
         return 0;
-    const QByteArray written = regfile::serialize(*parsed);
-    const auto again = regfile::parse(written);
+    const QByteArray written = registryfile::serialize(*parsed);
+    const auto again = registryfile::parse(written);
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(sameContents(*parsed, *again));
-    FUZZ_CHECK(regfile::serialize(*again) == written);
+    FUZZ_CHECK(registryfile::serialize(*again) == written);
     return 0;
 }

@@ -4,8 +4,8 @@
 // than a value may hold.
 #include "fuzzcheck.h"
 
-#include "exception.h"
-#include "remotedesktopsettings.h"
+#include "base/exception.h"
+#include "model/remotedesktopsettings.h"
 
 #include <cstring>
 #include <vector>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "crashstates.h"
 
-#include "cp1252.h"
-#include "profilefile.h"
-#include "registryfile.h"
-#include "tinifile.h"
-#include "tregistry.h"
+#include "base/cp1252.h"
+#include "platform/registryfile.h"
+#include "store/profilefile.h"
+#include "store/tinifile.h"
+#include "store/tregistry.h"
 
 namespace crashstates {
 
@@ -34,16 +34,18 @@ std::optional<int> counterOf(const QString &text)
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
-regfile::Contents registryContents(int n)
+registryfile::Contents registryContents(int n)
 {
-    regfile::Contents contents;
-    regfile::Key &key = contents.findOrAddKey(regfile::kCurrentUser + kRegistryKey);
+    registryfile::Contents contents;
+    registryfile::Key &key = contents.findOrAddKey(registryfile::kCurrentUser + kRegistryKey);
     for (int i = 0; i < kRegistryFill; ++i) {
         const QByteArray text = "Einstellung " + QByteArray::number(i) + " f\xfcr den Client";
-        key.values.append(regfile::Value{QStringLiteral("Wert%1").arg(i, 4, 10, QLatin1Char('0')),
-                                         regfile::RegSz, text + '\0'});
+        key.values.append(
+            registryfile::Value{QStringLiteral("Wert%1").arg(i, 4, 10, QLatin1Char('0')),
+                                registryfile::RegSz, text + '\0'});
     }
-    key.values.append(regfile::Value{kRegistryValue, regfile::RegSz, bytes(counterText(n)) + '\0'});
+    key.values.append(
+        registryfile::Value{kRegistryValue, registryfile::RegSz, bytes(counterText(n)) + '\0'});
     return contents;
 }
 
@@ -113,7 +115,7 @@ std::optional<int> menuStateOf(const QString &path)
 
 QByteArray registryBytes(int n)
 {
-    return regfile::serialize(registryContents(n));
+    return registryfile::serialize(registryContents(n));
 }
 
 void writeRegistryState(TRegistry &reg, int n)

@@ -10,12 +10,12 @@
 #include <QTreeWidget>
 
 #include "crashstates.h"
-#include "exception.h"
+#include "base/exception.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "tfmain.h"
-#include "tinifile.h"
-#include "tregistry.h"
+#include "gui/editor/tfmain.h"
+#include "store/tinifile.h"
+#include "store/tregistry.h"
 
 #include <cstdio>
 #include <iostream>

@@ -12,7 +12,7 @@
 
 #include "crashstates.h"
 #include "testfiles.h"
-#include "tinifile.h"
+#include "store/tinifile.h"
 
 #include <functional>
 

@@ -9,10 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "exception.h"
+#include "base/exception.h"
 #include "testfiles.h"
-#include "tinifile.h"
-#include "transaction.h"
+#include "model/transaction.h"
+#include "store/tinifile.h"
 
 namespace {
 

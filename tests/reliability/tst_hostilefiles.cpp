@@ -15,7 +15,7 @@
 #include "probeclient.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "tfmain.h"
+#include "gui/editor/tfmain.h"
 
 #include <sys/stat.h>
 

@@ -3,8 +3,8 @@
 
 #include <QTest>
 
-#include "cp1252.h"
-#include "menulayout.h"
+#include "base/cp1252.h"
+#include "model/menufile.h"
 #include "testfiles.h"
 
 namespace menufixtures {

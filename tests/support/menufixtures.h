@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "menumodel.h"
+#include "model/menumodel.h"
 
 // Menu files for the tests of the menu commands, in every encoding the store writes.
 namespace menufixtures {

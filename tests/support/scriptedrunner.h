@@ -8,7 +8,7 @@
 #include <deque>
 #include <functional>
 
-#include "modalrunner.h"
+#include "gui/dialogs/modalrunner.h"
 
 // Answers modal dialogs from a script instead of a person. Each shown dialog takes the next
 // answer; a dialog without an answer left is recorded as unexpected and rejected. Installed for

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "registryfile.h"
+#include "platform/registryfile.h"
 
 namespace testfiles {
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "exception.h"
+#include "base/exception.h"
 
 namespace testfiles {
 

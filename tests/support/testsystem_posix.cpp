@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "registryfile.h"
+#include "platform/registryfile.h"
 
 #include <csignal>
 #include <grp.h>
@@ -19,18 +19,18 @@ namespace testfiles {
 
 QByteArray readStore()
 {
-    return readBytes(regfile::storePath());
+    return readBytes(registryfile::storePath());
 }
 
 void writeStore(const QByteArray &bytes)
 {
-    QDir().mkpath(QFileInfo(regfile::storePath()).absolutePath());
-    writeBytes(regfile::storePath(), bytes);
+    QDir().mkpath(QFileInfo(registryfile::storePath()).absolutePath());
+    writeBytes(registryfile::storePath(), bytes);
 }
 
 void clearStore()
 {
-    QFile::remove(regfile::storePath());
+    QFile::remove(registryfile::storePath());
 }
 
 bool storeIsAFile()

@@ -6,8 +6,8 @@
 #include <QSet>
 #include <QStringList>
 
-#include "cp1252.h"
-#include "registryfile.h"
+#include "base/cp1252.h"
+#include "platform/registryfile.h"
 
 #include <windows.h>
 
@@ -56,13 +56,13 @@ int writingOrder(const QString &name)
 }
 
 // Keys with values, and keys without keys below them, as the store's file lists them.
-void exportKey(const QString &path, regfile::Contents &contents)
+void exportKey(const QString &path, registryfile::Contents &contents)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.toStdWString().c_str(), 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return;
-    regfile::Key exported{kPrefix + path, {}};
+    registryfile::Key exported{kPrefix + path, {}};
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
         DWORD nameLength = DWORD(std::size(name));
@@ -91,7 +91,7 @@ void exportKey(const QString &path, regfile::Contents &contents)
     // The registry lists values by name; a file lists them as they were written, which for the
     // launcher's key is the order the editor writes them in.
     std::stable_sort(exported.values.begin(), exported.values.end(),
-                     [](const regfile::Value &a, const regfile::Value &b) {
+                     [](const registryfile::Value &a, const registryfile::Value &b) {
                          return writingOrder(a.name) < writingOrder(b.name);
                      });
     if (!exported.values.isEmpty() || below.isEmpty())
@@ -104,21 +104,21 @@ void exportKey(const QString &path, regfile::Contents &contents)
 
 QByteArray readStore()
 {
-    regfile::Contents contents;
+    registryfile::Contents contents;
     QStringList keys = roots().values();
     keys.sort();
     for (const QString &key : std::as_const(keys))
         exportKey(key, contents);
-    return contents.keys.isEmpty() ? QByteArray() : regfile::serialize(contents);
+    return contents.keys.isEmpty() ? QByteArray() : registryfile::serialize(contents);
 }
 
 void writeStore(const QByteArray &bytes)
 {
     clearStore();
-    const std::optional<regfile::Contents> contents = regfile::parse(bytes);
+    const std::optional<registryfile::Contents> contents = registryfile::parse(bytes);
     if (!contents)
         qFatal("not a registry export");
-    for (const regfile::Key &key : contents->keys) {
+    for (const registryfile::Key &key : contents->keys) {
         const QString path = key.path.mid(kPrefix.size());
         // Software\X: the test's own key below the user's software.
         roots().insert(path.section(QLatin1Char('\\'), 0, 1));
@@ -126,7 +126,7 @@ void writeStore(const QByteArray &bytes)
         if (RegCreateKeyExW(HKEY_CURRENT_USER, path.toStdWString().c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
             qFatal("cannot create key %s", qPrintable(path));
-        for (const regfile::Value &value : key.values) {
+        for (const registryfile::Value &value : key.values) {
             const QByteArray data = importData(value.type, value.data);
             RegSetValueExW(handle, value.name.toStdWString().c_str(), 0, value.type,
                            reinterpret_cast<const BYTE *>(data.constData()), DWORD(data.size()));

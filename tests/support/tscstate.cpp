@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "testfiles.h"
-#include "tregistry.h"
+#include "store/tregistry.h"
 #include "windowprobe.h"
 
 using windowprobe::control;

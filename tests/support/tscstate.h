@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "remotedesktopsettings.h"
+#include "model/remotedesktopsettings.h"
 
 class QWidget;
 

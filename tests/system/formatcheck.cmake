@@ -6,9 +6,7 @@ if(NOT CLANG_FORMAT)
     return()
 endif()
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/storage/*.cpp ${SOURCE_DIR}/storage/*.h ${SOURCE_DIR}/editor/*.cpp
-     ${SOURCE_DIR}/editor/*.h ${SOURCE_DIR}/dialogs/*.cpp ${SOURCE_DIR}/dialogs/*.h
-     ${SOURCE_DIR}/app/*.cpp ${SOURCE_DIR}/app/*.h ${SOURCE_DIR}/tests/*.cpp ${SOURCE_DIR}/tests/*.h
+     ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/tests/*.cpp ${SOURCE_DIR}/tests/*.h
      ${SOURCE_DIR}/bench/*.cpp ${SOURCE_DIR}/bench/*.h)
 execute_process(COMMAND ${CLANG_FORMAT} --dry-run --Werror ${sources}
                 WORKING_DIRECTORY ${SOURCE_DIR} RESULT_VARIABLE rc ERROR_VARIABLE err)

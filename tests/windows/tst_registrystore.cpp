@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "exception.h"
+#include "base/exception.h"
 #include "testfiles.h"
-#include "tregistry.h"
+#include "store/tregistry.h"
 
 #include <optional>
 
