@@ -8,9 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "operations/menuclip.h"
 #include "menugenerator.h"
 #include "model/undo.h"
+#include "operations/menuclip.h"
 #include "operations/menureplace.h"
 #include "store/tinifile.h"
 

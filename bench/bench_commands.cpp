@@ -9,9 +9,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "menugenerator.h"
 #include "gui/dialogs/modalrunner.h"
 #include "gui/editor/tfmain.h"
+#include "menugenerator.h"
 #include "model/menumodel.h"
 #include "model/undo.h"
 

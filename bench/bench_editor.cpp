@@ -10,11 +10,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "gui/state/captionorder.h"
-#include "operations/menuclip.h"
-#include "menugenerator.h"
 #include "gui/dialogs/replacedialog.h"
 #include "gui/editor/tfmain.h"
+#include "gui/state/captionorder.h"
+#include "menugenerator.h"
+#include "operations/menuclip.h"
 #include "operations/menureplace.h"
 
 namespace {

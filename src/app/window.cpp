@@ -3,10 +3,10 @@
 // exec only when no command-line mode was asked for.
 #include <QIcon>
 
-#include "firstframe.h"
-#include "tarvikapplication.h"
 #include "cli/commandline.h"
+#include "firstframe.h"
 #include "gui/editor/tfmain.h"
+#include "tarvikapplication.h"
 
 int main(int argc, char **argv)
 {

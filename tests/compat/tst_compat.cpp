@@ -14,14 +14,14 @@
 
 #include "base/cp1252.h"
 #include "base/exception.h"
-#include "operations/menuclip.h"
 #include "menufixtures.h"
+#include "operations/menuclip.h"
 #include "operations/menureplace.h"
 #include "operations/menuscript.h"
 #include "store/profilefile.h"
 #include "store/profiletext.h"
-#include "testfiles.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 #include <optional>
 #include <random>

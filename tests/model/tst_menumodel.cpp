@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "platform/platform.h"
 #include "menufixtures.h"
 #include "model/menumodel.h"
-#include "testfiles.h"
+#include "platform/platform.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 using menufixtures::shown;
 using testfiles::crlf;

@@ -6,8 +6,8 @@
 #include "base/exception.h"
 #include "model/generalsettings.h"
 #include "model/remotedesktopsettings.h"
-#include "testfiles.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 #include "tscstate.h"
 
 using testfiles::crlf;

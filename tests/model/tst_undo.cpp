@@ -8,11 +8,11 @@
 
 #include "model/generalsettings.h"
 #include "model/menumodel.h"
+#include "model/undo.h"
 #include "store/profilefile.h"
 #include "store/profiletext.h"
-#include "testfiles.h"
-#include "model/undo.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 using testfiles::crlf;
 using testfiles::readBytes;

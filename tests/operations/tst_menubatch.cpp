@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "operations/menubatch.h"
 #include "menufixtures.h"
-#include "testfiles.h"
 #include "model/undo.h"
+#include "operations/menubatch.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 using menufixtures::entry;
 using menufixtures::itemOf;

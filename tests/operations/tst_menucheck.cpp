@@ -8,8 +8,8 @@
 #include "operations/menucheck.h"
 #include "store/profilefile.h"
 #include "store/profiletext.h"
-#include "testfiles.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 using menucheck::Finding;
 using testfiles::crlf;

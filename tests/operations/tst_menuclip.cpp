@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "model/menufile.h"
-#include "operations/menuclip.h"
 #include "menufixtures.h"
-#include "testfiles.h"
+#include "model/menufile.h"
 #include "model/undo.h"
+#include "operations/menuclip.h"
+#include "testfiles.h"
 
 using menufixtures::entry;
 using menufixtures::itemOf;

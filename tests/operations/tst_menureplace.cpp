@@ -9,9 +9,9 @@
 #include "base/cp1252.h"
 #include "menufixtures.h"
 #include "model/menufile.h"
+#include "model/undo.h"
 #include "operations/menureplace.h"
 #include "testfiles.h"
-#include "model/undo.h"
 
 using menufixtures::entry;
 using testfiles::readBytes;

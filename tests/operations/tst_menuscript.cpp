@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "menufixtures.h"
 #include "operations/filediff.h"
 #include "operations/menuaddress.h"
-#include "menufixtures.h"
 #include "operations/menuscript.h"
 #include "testfiles.h"
 

@@ -9,13 +9,13 @@
 #include <QThread>
 #include <QTreeWidget>
 
-#include "crashstates.h"
 #include "base/exception.h"
-#include "scriptedrunner.h"
-#include "testfiles.h"
+#include "crashstates.h"
 #include "gui/editor/tfmain.h"
+#include "scriptedrunner.h"
 #include "store/tinifile.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 
 #include <cstdio>
 #include <iostream>

@@ -11,8 +11,8 @@
 #include <QThread>
 
 #include "crashstates.h"
-#include "testfiles.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 #include <functional>
 

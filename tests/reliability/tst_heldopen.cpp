@@ -10,9 +10,9 @@
 #include <QTest>
 
 #include "base/exception.h"
-#include "testfiles.h"
 #include "model/transaction.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "gui/editor/tfmain.h"
 #include "probeclient.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "gui/editor/tfmain.h"
 
 #include <sys/stat.h>
 

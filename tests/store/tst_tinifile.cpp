@@ -9,8 +9,8 @@
 #include "base/exception.h"
 #include "store/profilefile.h"
 #include "store/profiletext.h"
-#include "testfiles.h"
 #include "store/tinifile.h"
+#include "testfiles.h"
 
 #include <optional>
 

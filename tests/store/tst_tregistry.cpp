@@ -6,8 +6,8 @@
 
 #include "base/exception.h"
 #include "platform/registryfile.h"
-#include "testfiles.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 
 using testfiles::readStore;
 using testfiles::storeWith;

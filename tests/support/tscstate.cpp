@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <QTest>
 
-#include "testfiles.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 #include "windowprobe.h"
 
 using windowprobe::control;

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "base/exception.h"
-#include "testfiles.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 
 #include <optional>
 

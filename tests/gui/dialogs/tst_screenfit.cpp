@@ -11,9 +11,9 @@
 
 #include "gui/dialogs/menucheckdialog.h"
 #include "gui/dialogs/screenfit.h"
-#include "testfiles.h"
 #include "gui/dialogs/tfallgemein.h"
 #include "gui/dialogs/tfmstsc.h"
+#include "testfiles.h"
 #include "windowprobe.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "gui/dialogs/tfallgemein.h"
 #include "model/generalsettings.h"
 #include "scriptedrunner.h"
-#include "testfiles.h"
-#include "gui/dialogs/tfallgemein.h"
 #include "store/tinifile.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 #include "windowprobe.h"
 
 using testfiles::kTarvikKey;

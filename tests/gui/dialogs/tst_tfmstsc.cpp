@@ -8,10 +8,10 @@
 #include <QToolButton>
 
 #include "base/exception.h"
+#include "gui/dialogs/tfmstsc.h"
 #include "platform/registryfile.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "gui/dialogs/tfmstsc.h"
 #include "tscstate.h"
 #include "windowprobe.h"
 

@@ -18,12 +18,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "menufixtures.h"
 #include "gui/dialogs/replacedialog.h"
 #include "gui/editor/menutree.h"
+#include "gui/editor/tfmain.h"
+#include "menufixtures.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "gui/editor/tfmain.h"
 #include "windowprobe.h"
 
 using menufixtures::entry;

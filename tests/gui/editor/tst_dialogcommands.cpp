@@ -16,12 +16,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "gui/editor/tfmain.h"
 #include "model/menufile.h"
 #include "platform/registryfile.h"
 #include "scriptedrunner.h"
-#include "testfiles.h"
-#include "gui/editor/tfmain.h"
 #include "store/tregistry.h"
+#include "testfiles.h"
 #include "tscstate.h"
 #include "windowprobe.h"
 

@@ -18,10 +18,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "scriptedrunner.h"
-#include "testfiles.h"
 #include "gui/editor/tfmain.h"
 #include "gui/editor/treeitem.h"
+#include "scriptedrunner.h"
+#include "testfiles.h"
 #include "windowprobe.h"
 
 using testfiles::crlf;

@@ -21,9 +21,9 @@
 
 #include "base/cp1252.h"
 #include "gui/dialogs/menucheckdialog.h"
+#include "gui/editor/tfmain.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "gui/editor/tfmain.h"
 #include "windowprobe.h"
 
 using testfiles::crlf;

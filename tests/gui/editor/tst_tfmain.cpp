@@ -18,9 +18,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "gui/editor/tfmain.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
-#include "gui/editor/tfmain.h"
 #include "windowprobe.h"
 
 using testfiles::crlf;

@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "testfiles.h"
 #include "gui/editor/tfmain.h"
+#include "testfiles.h"
 #include "windowprobe.h"
 
 class TestWindowScale : public QObject

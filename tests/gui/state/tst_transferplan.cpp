@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "menufixtures.h"
-#include "testfiles.h"
 #include "gui/state/transferplan.h"
 #include "gui/state/windowstate.h"
+#include "menufixtures.h"
+#include "testfiles.h"
 
 using menufixtures::entry;
 using Lines = QList<QByteArray>;

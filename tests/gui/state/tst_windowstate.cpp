@@ -7,9 +7,9 @@
 #include <QTest>
 
 #include "gui/state/captionorder.h"
-#include "testfiles.h"
 #include "gui/state/windowstate.h"
 #include "model/undo.h"
+#include "testfiles.h"
 
 using testfiles::crlf;
 using testfiles::readBytes;
