@@ -24,7 +24,8 @@ public:
     AnswerYes() { ModalRunner::install(this); }
     ~AnswerYes() override { ModalRunner::install(nullptr); }
 
-    int exec(QDialog &dialog) override
+protected:
+    int run(QDialog &dialog) override
     {
         if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
             for (QAbstractButton *button : box->buttons()) {

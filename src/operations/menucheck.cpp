@@ -617,13 +617,19 @@ void closeEntryGaps(TMemIniFile &file, const QString &letter, RepairResult &resu
 
 } // namespace
 
-RepairResult repair(const QString &path)
+RepairResult repair(const QString &path, const std::optional<QByteArray> &asChecked)
 {
     RepairResult result;
     readMenuFile(path); // the same refusals as the check, before anything is locked
     result.changes = transaction::run([&](transaction::Transaction &t) {
         result.moved.clear();
         result.skipped.clear();
+        if (asChecked && t.original(path) != asChecked)
+            throw transaction::EChangedOutside(
+                QStringLiteral("Die Datei %1 wurde außerhalb des Editors geändert, seit die "
+                               "Menüprüfung sie gelesen hat. Es wurde nichts repariert; die "
+                               "Befunde werden neu ermittelt.")
+                    .arg(path));
         if (!t.exists(path))
             throw EIniFileException(QStringLiteral("%1 gibt es nicht").arg(path));
         TMemIniFile &file = t.file(path);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 #include "model/transaction.h"
@@ -79,6 +80,8 @@ struct RepairResult
 // values. Nothing is removed; sections and entries the launcher cannot show (no "Root", no
 // caption) move behind the shown ones. A node whose entry keys occur twice is left as it is,
 // since moving a key would bring its second copy to light. Raises like check() and the stores.
-RepairResult repair(const QString &path);
+// asChecked: the bytes the findings shown were found in; a file that no longer holds them raises
+// EChangedOutside and nothing is written, since the repair would close other gaps than shown.
+RepairResult repair(const QString &path, const std::optional<QByteArray> &asChecked = std::nullopt);
 
 } // namespace menucheck

@@ -16,7 +16,7 @@ ScriptedRunner::~ScriptedRunner()
     ModalRunner::install(nullptr);
 }
 
-int ScriptedRunner::exec(QDialog &dialog)
+int ScriptedRunner::run(QDialog &dialog)
 {
     Shown shown{QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle(), {}};
     if (auto *box = qobject_cast<QMessageBox *>(&dialog))

@@ -28,8 +28,6 @@ public:
     ScriptedRunner();
     ~ScriptedRunner() override;
 
-    int exec(QDialog &dialog) override;
-
     ScriptedRunner &then(Answer answer);
 
     // Common answers. A message box answered by button text ("OK", "&Ja", "&Nein").
@@ -44,6 +42,9 @@ public:
     QStringList shownClasses() const;
     int unexpected() const { return m_unexpected; }
     bool allAnswered() const { return m_answers.empty(); }
+
+protected:
+    int run(QDialog &dialog) override;
 
 private:
     std::deque<Answer> m_answers;

@@ -73,13 +73,13 @@ QTreeWidgetItem *item(const QWidget &window, const QString &caption)
     return found.size() == 1 ? found.first() : nullptr;
 }
 
-void clickItem(QWidget &window, const QString &caption)
+void clickItem(QWidget &window, const QString &caption, Qt::KeyboardModifiers modifiers)
 {
     QTreeWidget *t = tree(window);
     QTreeWidgetItem *found = item(window, caption);
     QVERIFY2(found, qPrintable(caption));
     t->scrollToItem(found);
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, t->visualItemRect(found).center());
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, modifiers, t->visualItemRect(found).center());
 }
 
 QString panel(const QWidget &window)

@@ -38,8 +38,9 @@ QTreeWidget *tree(const QWidget &window);
 QStringList treeTexts(const QWidget &window);
 // The one item with this caption, or none when it is missing or not unique.
 QTreeWidgetItem *item(const QWidget &window, const QString &caption);
-// A mouse click on the item, so that the window sees the same signals as from a user.
-void clickItem(QWidget &window, const QString &caption);
+// A mouse click on the item, so that the window sees the same signals as from a user; with
+// Qt::ControlModifier or Qt::ShiftModifier it adds to the selection.
+void clickItem(QWidget &window, const QString &caption, Qt::KeyboardModifiers modifiers = {});
 
 // The panel as one line: section|id|Name|pfad|param and the visible boxes' states.
 QString panel(const QWidget &window);

@@ -29,6 +29,8 @@ public:
     void setFile(const QString &path);
 
     const QString &file() const { return m_file; }
+    // The file's bytes the findings were found in.
+    const QByteArray &checkedBytes() const { return m_bytes; }
     const std::vector<menucheck::Finding> &findings() const { return m_findings; }
 
     // Chooses the finding at row (also done by clicking it).

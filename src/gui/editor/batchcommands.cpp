@@ -50,7 +50,10 @@ BatchCommands::BatchCommands(Ui::Tfmain &ui, QWidget *window, WindowState &state
     });
     connect(tree, &MenuTree::dropped, this,
             [this](const menuclip::Clip &clip, const std::optional<ItemPlace> &under, bool copy) {
-                messages::guarded(m_window, [&] { drop(clip, under, copy); });
+                // A drop from another editor under an open question waits until it is answered.
+                ModalRunner::whenClosed(this, [this, clip, under, copy] {
+                    messages::guarded(m_window, [&] { drop(clip, under, copy); });
+                });
             });
 }
 

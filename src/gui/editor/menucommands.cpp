@@ -23,6 +23,15 @@ using Need = WindowState::Need;
 const QString kDeleteNode = QStringLiteral(
     "Sind Sie sicher, dass Sie den Knoten >> %1 << inklusive aller Untereinträge löschen wollen?");
 
+// Whether the panel still shows the item it showed when a command asked.
+bool sameItem(const PanelState &now, const PanelState &asked)
+{
+    if (now.kind != asked.kind || now.place != asked.place ||
+        now.ref.has_value() != asked.ref.has_value())
+        return false;
+    return !now.ref || (now.ref->file == asked.ref->file && now.ref->seen == asked.ref->seen);
+}
+
 // After a delete the menu starts from its first node.
 std::optional<ItemPlace> firstNode(const menu::Result &)
 {
@@ -44,12 +53,14 @@ bool MenuCommands::mayLeave()
 {
     if (!m_state.asksBeforeLeaving())
         return true;
-    const PanelState &panel = m_state.panel();
+    // Saved as the question names it, whatever arrives while it is open.
+    const PanelState panel = m_state.panel();
+    const View before = m_state.view();
     const QString caption =
         panel.kind == Kind::NewEntry ? panel.fields.caption : panel.shown.caption;
     switch (messages::askSave(m_window, caption)) {
     case messages::SaveAnswer::Save:
-        return save();
+        return save(panel, before);
     case messages::SaveAnswer::Discard:
         m_state.discardEdits();
         return true;
@@ -63,17 +74,24 @@ bool MenuCommands::save()
 {
     if (refuse(Need::Item))
         return false;
-    menu::Fields fields = m_state.panel().fields;
-    if (fields.caption.isEmpty()) {
-        fields.caption = QStringLiteral("(Unbenannt)");
-        m_state.edit(fields);
+    return save(m_state.panel(), m_state.view());
+}
+
+bool MenuCommands::save(PanelState panel, const View &before)
+{
+    if (panel.fields.caption.isEmpty()) {
+        panel.fields.caption = QStringLiteral("(Unbenannt)");
+        if (sameItem(m_state.panel(), panel))
+            m_state.edit(panel.fields);
     }
-    const bool isNew = m_state.panel().kind == Kind::NewEntry;
+    const bool isNew = panel.kind == Kind::NewEntry;
     return apply(
-        QStringLiteral("Speichern von »%1«").arg(fields.caption), m_state.view(),
+        QStringLiteral("Speichern von »%1«").arg(panel.fields.caption), before,
         [&] {
-            const menu::ItemRef item = m_state.shownOrGone();
-            return isNew ? menu::saveNewEntry(item, fields) : menu::saveItem(item, fields);
+            if (!panel.ref)
+                m_state.shownOrGone(); // says what is gone
+            return isNew ? menu::saveNewEntry(*panel.ref, panel.fields)
+                         : menu::saveItem(*panel.ref, panel.fields);
         },
         written);
 }
@@ -89,14 +107,17 @@ void MenuCommands::createNode()
     // The new node is shown afterwards, in place of the edits.
     if (!mayLeave())
         return;
+    const QString file = m_state.file();
+    const bool openedAsNew = m_state.openedAsNew();
+    const View before = m_state.view();
     const std::optional<QString> caption =
         messages::inputText(m_window, QStringLiteral("Neue Überschrift eingeben"),
                             QStringLiteral("Beschriftung:"), 255);
     if (!caption)
         return;
     apply(
-        QStringLiteral("Anlegen von »%1«").arg(*caption), m_state.view(),
-        [&] { return menu::createNode(m_state.file(), *caption, m_state.openedAsNew()); }, written);
+        QStringLiteral("Anlegen von »%1«").arg(*caption), before,
+        [&] { return menu::createNode(file, *caption, openedAsNew); }, written);
 }
 
 bool MenuCommands::prepareEntry()
@@ -117,7 +138,10 @@ void MenuCommands::deleteItem()
     }
     if (refuse(Need::Stored))
         return;
-    const PanelState &panel = m_state.panel();
+    // What the question names is what is deleted, or nothing, whatever arrives while it is open.
+    const menu::ItemRef item = m_state.shownOrGone();
+    const PanelState panel = m_state.panel();
+    const View before = m_state.view();
     if (!m_state.move()) {
         const QString question =
             panel.place.isNode()
@@ -127,8 +151,8 @@ void MenuCommands::deleteItem()
             return;
     }
     apply(
-        QStringLiteral("Löschen von »%1«").arg(m_state.panel().shown.caption), m_state.view(),
-        [&] { return menu::deleteItem(m_state.shownOrGone()); }, firstNode);
+        QStringLiteral("Löschen von »%1«").arg(panel.shown.caption), before,
+        [&] { return menu::deleteItem(item); }, firstNode);
 }
 
 void MenuCommands::deleteItems()
@@ -140,11 +164,12 @@ void MenuCommands::deleteItems()
         nodes ? QStringLiteral("Sind Sie sicher, dass Sie die ausgewählten %1 inklusive aller "
                                "Untereinträge löschen wollen?")
               : QStringLiteral("Wollen Sie wirklich die ausgewählten %1 löschen?");
+    const View before = m_state.view();
     if (!m_state.move() &&
         !messages::confirm(m_window, question.arg(transferplan::itemsText(items))))
         return;
     apply(
-        QStringLiteral("Löschen von %1").arg(transferplan::itemsText(items, true)), m_state.view(),
+        QStringLiteral("Löschen von %1").arg(transferplan::itemsText(items, true)), before,
         [&] { return menu::deleteItems(items); }, firstNode);
 }
 
@@ -184,15 +209,15 @@ void MenuCommands::exportNode()
     const menu::Fields fields = m_state.panel().fields;
     menu::exportTarget(m_state.file(),
                        fields.caption); // refuses before anything is asked or written
+    const menu::ItemRef item = m_state.shownOrGone();
+    const ItemPlace node = m_state.panel().place;
+    const View before = m_state.view();
     // Answered "&Nein", the node stays and the sub-list is a copy of it.
     const bool remove =
         m_state.move() || messages::confirm(m_window, kDeleteNode.arg(fields.caption));
-    const ItemPlace node = m_state.panel().place;
     apply(
-        QStringLiteral("Export von »%1«").arg(fields.caption), m_state.view(),
-        [&] {
-            return menu::exportNode(m_state.shownOrGone(), fields.caption, fields.expand, remove);
-        },
+        QStringLiteral("Export von »%1«").arg(fields.caption), before,
+        [&] { return menu::exportNode(item, fields.caption, fields.expand, remove); },
         // The window stays on the menu file; the sub-list is listed in the box.
         [&](const menu::Result &) { return remove ? std::nullopt : std::optional(node); });
 }
@@ -204,16 +229,17 @@ void MenuCommands::remoteDesktop()
     Tfmstsc dialog(m_window);
     // Only a remote-desktop entry's parameters are a switch line worth reading back. A line that
     // cannot be read ends the command here, before the dialog shows or stores anything.
-    const menu::Fields shown = m_state.panel().fields;
-    if (menufile::isTscPath(shown.program))
-        dialog.ReadSwitchLine(shown.params);
+    PanelState panel = m_state.panel();
+    const View before = m_state.view();
+    if (menufile::isTscPath(panel.fields.program))
+        dialog.ReadSwitchLine(panel.fields.params);
     if (ModalRunner::current().exec(dialog) != QDialog::Accepted)
         return;
-    menu::Fields fields = m_state.panel().fields;
-    fields.params = dialog.switchLine();
-    fields.program = menufile::kTscMarker;
-    m_state.edit(fields);
-    save();
+    panel.fields.params = dialog.switchLine();
+    panel.fields.program = menufile::kTscMarker;
+    if (sameItem(m_state.panel(), panel))
+        m_state.edit(panel.fields);
+    save(panel, before);
 }
 
 void MenuCommands::generalSettings()
@@ -250,7 +276,15 @@ void MenuCommands::menuCheck()
                 return;
             const QString file = dialog->file();
             const View before = m_state.view();
-            const menucheck::RepairResult repaired = menucheck::repair(file);
+            menucheck::RepairResult repaired;
+            try {
+                repaired = menucheck::repair(file, dialog->checkedBytes());
+            } catch (const transaction::EChangedOutside &changed) {
+                messages::showPlain(m_window, changed.message());
+                m_state.refresh();
+                dialog->setFile(file);
+                return;
+            }
             m_history->record(
                 {QStringLiteral("Reparieren"), repaired.changes, before, View{file, std::nullopt}});
             m_state.show({file, std::nullopt}, false);

@@ -57,6 +57,8 @@ public:
 
 private:
     void deleteItems();
+    // Saves the panel as it was when the command asked, seen from before.
+    bool save(PanelState panel, const View &before);
 
     QWidget *m_window;
     WindowState &m_state;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "gui/dialogs/modalrunner.h"
 #include "gui/editor/treeitem.h"
 
 MenuTree::MenuTree(QWidget *parent) : QTreeWidget(parent)
@@ -301,7 +302,10 @@ void MenuTree::startDrag(Qt::DropActions)
     drag->setMimeData(data);
     // The drop makes the move itself, in one step with its copy: nothing is removed here.
     m_dragging = true;
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    {
+        const ModalRunner::Scope dragging; // what arrives meanwhile waits for the drop
+        drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    }
     m_dragging = false;
     // What the press selected is the drag's; after a drop the window shows what it wrote.
     m_pending = false;

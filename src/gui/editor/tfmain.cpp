@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QShortcut>
 
+#include <utility>
+
 #include "gui/dialogs/messages.h"
 #include "gui/dialogs/modalrunner.h"
 #include "gui/dialogs/screenfit.h"
@@ -54,8 +56,7 @@ Tfmain::Tfmain(const QStringList &arguments, const QString &programDir, QWidget 
     new BatchCommands(*ui, this, m_state, *m_commands, m_tree);
 
     m_watch = new FileWatch(this);
-    connect(m_watch, &FileWatch::changed, this,
-            [this] { messages::guarded(this, [this] { fileChangedOutside(); }); });
+    connect(m_watch, &FileWatch::changed, this, &Tfmain::fileChangedOutside);
     wireCommands();
     // Made for a screen of 1024 x 768 at scale 1: bounded to the screen it opens on.
     screenfit::fitWindow(this);
@@ -308,12 +309,19 @@ void Tfmain::Menuepruefen1Click()
 
 void Tfmain::fileChangedOutside()
 {
-    if (m_state.changedOutside())
+    if (std::exchange(m_reloadHeld, true))
         return;
-    // The file is as loaded; the folder may hold a new sub-list, and a replaced file is a new
-    // file to the watcher.
-    m_bar->setSublisten(FileWatch::subLists(m_state.file(), m_state.folder()));
-    m_watch->watch(m_state.file(), m_state.folder());
+    ModalRunner::whenClosed(this, [this] {
+        m_reloadHeld = false;
+        messages::guarded(this, [this] {
+            if (m_state.changedOutside())
+                return;
+            // The file is as loaded; the folder may hold a new sub-list, and a replaced file is a
+            // new file to the watcher.
+            m_bar->setSublisten(FileWatch::subLists(m_state.file(), m_state.folder()));
+            m_watch->watch(m_state.file(), m_state.folder());
+        });
+    });
 }
 
 void Tfmain::escapePressed()

@@ -83,6 +83,8 @@ private:
     std::function<void()> guardedCommand(void (Tfmain::*handler)());
     void setTreeWidth(int width);
     void splitterReleased();
+    // Another program changed the file: shown at once, or, under an open question or dialog,
+    // once the last has closed, so that the command that asked goes on with what it asked about.
     void fileChangedOutside();
     void escapePressed();
     std::optional<QString> chooseFile(const QStringList &filters, const QString &suffix);
@@ -98,4 +100,5 @@ private:
     QFileDialog *m_dlgo = nullptr;
     QString m_datenPfad;
     quint64 m_renderedLoads = 0;
+    bool m_reloadHeld = false;
 };

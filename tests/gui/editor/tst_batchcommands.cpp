@@ -44,14 +44,6 @@ const Lines kMenu = Lines{"[A]", "Root=B\xfcro"} + entry(0, "Text") + entry(1, "
                     Lines{"[B]", "Root=Lager"} + entry(0, "Ware");
 const Lines kKasse = Lines{"[A]", "Root=Kasse"} + entry(0, "Bon");
 
-void clickWith(QWidget &window, const QString &caption, Qt::KeyboardModifiers modifiers)
-{
-    QTreeWidget *t = tree(window);
-    QTreeWidgetItem *item = windowprobe::item(window, caption);
-    QVERIFY2(item, qPrintable(caption));
-    QTest::mouseClick(t->viewport(), Qt::LeftButton, modifiers, t->visualItemRect(item).center());
-}
-
 } // namespace
 
 class TestBatchCommands : public QObject
@@ -130,7 +122,7 @@ private Q_SLOTS:
         QFETCH(QStringList, kasse);
         auto w = start();
         clickItem(*w, QStringLiteral("Text"));
-        clickWith(*w, QStringLiteral("Ware"), Qt::ControlModifier);
+        clickItem(*w, QStringLiteral("Ware"), Qt::ControlModifier);
         trigger(*w, cut ? QStringLiteral("Ausschneiden1") : QStringLiteral("Kopieren1"));
         // Nothing is written before the paste.
         QCOMPARE(readBytes(m_menu), crlf(kMenu));
@@ -223,8 +215,8 @@ private Q_SLOTS:
         auto w = start();
         // The tree shows Büro, Rechner, Text, Lager, Ware: Text to Ware is three items.
         clickItem(*w, QStringLiteral("Text"));
-        clickWith(*w, QStringLiteral("Ware"), Qt::ShiftModifier);
-        clickWith(*w, QStringLiteral("Rechner"), Qt::ControlModifier);
+        clickItem(*w, QStringLiteral("Ware"), Qt::ShiftModifier);
+        clickItem(*w, QStringLiteral("Rechner"), Qt::ControlModifier);
         QCOMPARE(w->findChild<QGroupBox *>(QStringLiteral("ed"))->title(),
                  QStringLiteral("Bearbeiten (4 ausgewählt)"));
         const auto *count = w->findChild<QLabel *>(QStringLiteral("Auswahl"));
@@ -251,13 +243,13 @@ private Q_SLOTS:
         windowprobe::setField(*w, "Name", QStringLiteral("Ware 2"));
         ScriptedRunner runner;
         runner.then(ScriptedRunner::clickButton(QStringLiteral("Abbrechen")));
-        clickWith(*w, QStringLiteral("Text"), Qt::ControlModifier);
+        clickItem(*w, QStringLiteral("Text"), Qt::ControlModifier);
         QCOMPARE(runner.shownTexts(), QStringList{"Änderungen an »Ware« speichern?"});
         QCOMPARE(tree(*w)->selectedItems().size(), 1);
         QCOMPARE(field(*w, "Name"), QStringLiteral("Ware 2"));
 
         runner.then(ScriptedRunner::clickButton(QStringLiteral("Verwerfen")));
-        clickWith(*w, QStringLiteral("Text"), Qt::ControlModifier);
+        clickItem(*w, QStringLiteral("Text"), Qt::ControlModifier);
         QCOMPARE(tree(*w)->selectedItems().size(), 2);
         QCOMPARE(readBytes(m_menu), crlf(kMenu));
     }
