@@ -3,9 +3,11 @@
 // editor window driven line by line from standard input, and a program holding a file open.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QThread>
 #include <QTreeWidget>
 
@@ -87,6 +89,7 @@ QStringList treeTexts(const QTreeWidget &tree)
 //   tick <box> 0|1
 //   answer button <text>   queue an answer for the next modal box
 //   answer text <text>
+//   answer-when <path> <button>  queue an answer that waits until the file path exists
 //   trigger <action>       run a command as its button does
 //   shown                  texts of every modal box shown so far
 //   tree                   the tree's texts, entries indented
@@ -126,6 +129,14 @@ int editor(const QString &path)
         } else if (verb == QLatin1String("answer")) {
             runner.then(first == QLatin1String("text") ? ScriptedRunner::enterText(rest)
                                                        : ScriptedRunner::clickButton(rest));
+        } else if (verb == QLatin1String("answer-when")) {
+            // The question stays open until the file first names exists.
+            runner.then([path = first, button = rest](QDialog &dialog) {
+                QDeadlineTimer deadline(30000);
+                while (!QFileInfo::exists(path) && !deadline.hasExpired())
+                    QTest::qWait(20);
+                return ScriptedRunner::clickButton(button)(dialog);
+            });
         } else if (verb == QLatin1String("trigger")) {
             if (auto *action = window.findChild<QAction *>(first))
                 action->trigger();

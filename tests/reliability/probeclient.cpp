@@ -32,8 +32,14 @@ QString ProbeEditor::readLine()
 
 QString ProbeEditor::command(const QString &line)
 {
-    m_process.write(line.toUtf8() + '\n');
+    send(line);
     return readLine();
+}
+
+void ProbeEditor::send(const QString &line)
+{
+    m_process.write(line.toUtf8() + '\n');
+    m_process.waitForBytesWritten(10000);
 }
 
 QStringList ProbeEditor::list(const QString &line)

@@ -19,6 +19,9 @@ public:
 
     // "ok", or "fehler" and why.
     QString command(const QString &line);
+    // A command whose answer is read later, by reply(): one that waits in a question.
+    void send(const QString &line);
+    QString reply() { return readLine(); }
     // The lines of a listing command ("shown", "tree").
     QStringList list(const QString &line);
 

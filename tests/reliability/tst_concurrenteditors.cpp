@@ -3,6 +3,7 @@
 // first one's change: each command writes its keys into the file as it now stands, so the
 // second save keeps what the first one changed elsewhere.
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 #include "probeclient.h"
@@ -30,6 +31,7 @@ class ConcurrentEditors : public QObject
 private slots:
     void secondSaveKeepsFirst_data();
     void secondSaveKeepsFirst();
+    void deleteQuestionOverAnotherDelete();
 };
 
 void ConcurrentEditors::secondSaveKeepsFirst_data()
@@ -91,6 +93,44 @@ void ConcurrentEditors::secondSaveKeepsFirst()
     }
     expected += appended;
     QCOMPARE(testfiles::readBytes(path), expected);
+}
+
+// Editor one asks whether to delete "Rechner"; meanwhile editor two deletes "Brief", which moves
+// "Rechner" into its place. "Ja" in editor one then deletes nothing, neither "Rechner" at its new
+// place nor what came to stand at the old one, and says so.
+void ConcurrentEditors::deleteQuestionOverAnotherDelete()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("tarvik.ini"));
+    const QString go = dir.filePath(QStringLiteral("go"));
+    testfiles::writeBytes(path, menu());
+
+    ProbeEditor one(path);
+    ProbeEditor two(path);
+    QVERIFY(one.isRunning() && two.isRunning());
+    QCOMPARE(one.command(QStringLiteral("click Rechner")), QStringLiteral("ok"));
+    QCOMPARE(one.command(QStringLiteral("answer-when ") + go + QStringLiteral(" &Ja")),
+             QStringLiteral("ok"));
+    QCOMPARE(one.command(QStringLiteral("answer button OK")), QStringLiteral("ok"));
+    one.send(QStringLiteral("trigger btdelete"));
+
+    for (const QString &command :
+         {QStringLiteral("click Brief"), QStringLiteral("answer button &Ja"),
+          QStringLiteral("trigger btdelete")})
+        QCOMPARE(two.command(command), QStringLiteral("ok"));
+    const QByteArray afterTwo = testfiles::readBytes(path);
+    QVERIFY(afterTwo.contains("0b=Rechner\r\n"));
+    QThread::msleep(1000); // editor one's file watch has surely fired under its question
+    testfiles::writeBytes(go, {});
+
+    QCOMPARE(one.reply(), QStringLiteral("ok"));
+    const QStringList shown = one.list(QStringLiteral("shown"));
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0], QStringLiteral("Wollen Sie wirklich den Eintrag >> Rechner << löschen?"));
+    QVERIFY2(shown[1].contains(QStringLiteral("außerhalb des Editors")), qPrintable(shown[1]));
+    QCOMPARE(testfiles::readBytes(path), afterTwo);
+    QCOMPARE(one.list(QStringLiteral("tree")), two.list(QStringLiteral("tree")));
 }
 
 QTEST_GUILESS_MAIN(ConcurrentEditors)

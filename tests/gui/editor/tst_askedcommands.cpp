@@ -137,12 +137,12 @@ void TestAskedCommands::changedUnderTheQuestion_data()
         {"the node removed", Change::NodeRemoved},
         {"the file removed", Change::FileRemoved},
         {"the file replaced by rename", Change::ReplacedByRename}};
-    for (const char *command : {"Löschen eines Eintrags", "Löschen eines Knotens",
-                                "Löschen mehrerer", "Export", "Speichern beim Verlassen",
-                                "Einfügen", "Ablegen", "Ersetzen", "Reparieren"}) {
+    for (const char *command :
+         {"Löschen eines Eintrags", "Löschen eines Knotens", "Löschen mehrerer", "Export",
+          "Speichern beim Verlassen", "Einfügen", "Ablegen", "Ersetzen", "Reparieren"}) {
         for (const auto &[name, what] : changes)
-            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(QString::fromUtf8(command),
-                                                                 QLatin1String(name))))
+            QTest::newRow(qPrintable(
+                QStringLiteral("%1, %2").arg(QString::fromUtf8(command), QLatin1String(name))))
                 << QString::fromUtf8(command) << what;
     }
 }
@@ -197,17 +197,15 @@ void TestAskedCommands::changedUnderTheQuestion()
               const std::optional<menuclip::Clip> clip =
                   menuclip::fromMime(data->data(menuclip::kMimeType));
               QVERIFY(clip);
-              emit windowprobe::control<MenuTree>(w, "Tree")
-                  ->dropped(*clip, ItemPlace{QStringLiteral("A"), menu::kNodeIndex}, true);
+              emit windowprobe::control<MenuTree>(w, "Tree")->dropped(
+                  *clip, ItemPlace{QStringLiteral("A"), menu::kNodeIndex}, true);
           },
           QStringLiteral("Speichern")}},
         {QStringLiteral("Ersetzen"),
          {[](Tfmain &) {}, [](Tfmain &w) { trigger(w, QStringLiteral("Ersetzen1")); }, {}}},
         {QStringLiteral("Reparieren"),
          {[](Tfmain &w) { trigger(w, QStringLiteral("Menuepruefen1")); },
-          [](Tfmain &w) {
-              windowprobe::control<MenuCheckDialog>(w, "MenuCheck")->repairClicked();
-          },
+          [](Tfmain &w) { windowprobe::control<MenuCheckDialog>(w, "MenuCheck")->repairClicked(); },
           QStringLiteral("&Ja")}},
     };
     const Asking asking = commands.value(command);
