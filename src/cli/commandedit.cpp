@@ -272,6 +272,9 @@ Outcome run(const Request &request)
         for (const QString &file : plan.files + plan.others)
             menuscript::refuseNonMenu(file);
         transaction::Transaction t;
+        // Locked before anything is read: scripts that run at once take turns, as editors do.
+        if (!request.dryRun)
+            t.lock(plan.files + plan.others);
         std::vector<menuscript::Done> done;
         for (const QString &file : plan.files) {
             for (menuscript::Done &d : menuscript::apply(t, file, plan.changes))

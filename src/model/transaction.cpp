@@ -36,7 +36,20 @@ std::optional<QByteArray> current(const QString &path)
     return bytes;
 }
 
+[[noreturn]] void throwLocked(const QString &path)
+{
+    throw EIniFileException(QStringLiteral("%1 ist von einem anderen Programm gesperrt. Es wurde "
+                                           "nichts gespeichert; versuchen Sie es später erneut.")
+                                .arg(path));
+}
+
 } // namespace
+
+struct Transaction::Held
+{
+    QString key;
+    platform::FileLock lock;
+};
 
 struct Transaction::Entry
 {
@@ -81,6 +94,24 @@ Transaction::Entry &Transaction::entry(const QString &path)
     return *m_files.back();
 }
 
+void Transaction::lock(const QStringList &paths)
+{
+    QStringList keys;
+    for (const QString &path : paths)
+        keys.append(absolute(path));
+    keys.sort();
+    keys.removeDuplicates();
+    for (const QString &key : std::as_const(keys)) {
+        if (std::any_of(m_held.begin(), m_held.end(),
+                        [&](const std::unique_ptr<Held> &h) { return h->key == key; }))
+            continue;
+        auto held = std::unique_ptr<Held>(new Held{key, platform::FileLock(key)});
+        if (held->lock.busy())
+            throwLocked(key);
+        m_held.push_back(std::move(held));
+    }
+}
+
 TMemIniFile &Transaction::file(const QString &path)
 {
     return *entry(path).ini;
@@ -120,13 +151,14 @@ std::optional<Changes> Transaction::commit()
               [](const Entry *a, const Entry *b) { return a->key < b->key; });
     std::vector<std::unique_ptr<platform::FileLock>> locks;
     for (const Entry *e : lockOrder) {
+        // Held since before the file was read: a second lock of this process would wait for it.
+        if (std::any_of(m_held.begin(), m_held.end(),
+                        [&](const std::unique_ptr<Held> &h) { return h->key == e->key; }))
+            continue;
         locks.push_back(std::make_unique<platform::FileLock>(e->path));
         // Writing without the lock could undo the other writer's change unseen.
         if (locks.back()->busy())
-            throw EIniFileException(QStringLiteral("%1 ist von einem anderen Programm gesperrt. "
-                                                   "Es wurde nichts gespeichert; versuchen Sie "
-                                                   "es später erneut.")
-                                        .arg(e->path));
+            throwLocked(e->path);
     }
     for (const Entry *e : changed) {
         if (current(e->path) != e->before)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -51,6 +52,12 @@ public:
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
 
+    // Takes the editors' lock on each file before it is read (in one order, waiting as a commit
+    // does) and holds it until the transaction ends, so that writers that lock take turns instead
+    // of refusing each other's change; a program that writes without the lock is still caught by
+    // commit(). EIniFileException when another writer holds a lock for the whole wait.
+    void lock(const QStringList &paths);
+
     // The file as it stands, read at the first use; a missing file is empty. A file that exists
     // but cannot be read raises EIniFileException "%s kann nicht gelesen werden", so nothing is
     // ever written over content that was not read.
@@ -79,6 +86,8 @@ private:
     Entry &entry(const QString &path);
 
     std::vector<std::unique_ptr<Entry>> m_files; // in the order of first use
+    struct Held;
+    std::vector<std::unique_ptr<Held>> m_held; // the locks lock() took
 };
 
 // Runs body on the files as they stand and commits. When another program changed a file between

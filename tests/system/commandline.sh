@@ -153,6 +153,35 @@ kill "$locker" 2>/dev/null
 wait "$locker" 2>/dev/null
 [[ $(md5sum <clean.ini) == "$before" ]] || fail "a refused change wrote"
 
+# Three scripts changing one menu at once take turns through the editors' lock: every change is
+# written, the file stays whole, and each writer's last value is there; --set and --apply alike.
+printf '[A]\r\nRoot=Werkzeuge\r\n0b=eins\r\n0d=e.exe\r\n1b=zwei\r\n1d=z.exe\r\n2b=drei\r\n2d=d.exe\r\n' >turns.ini
+writer() {
+    local name=$1 n
+    for n in $(seq 1 60); do
+        if ((n % 2)); then
+            "$program" --set turns.ini "Werkzeuge/$name" "program=$name-$n.exe" >/dev/null
+        else
+            printf '[{"op": "set", "item": "Werkzeuge/%s", "params": "-%s"}]' "$name" "$n" \
+                >"turns-$name.json"
+            "$program" --apply "turns-$name.json" turns.ini >/dev/null
+        fi 2>>"turns-$name.err" || echo "$n" >>"turns-$name.refused"
+    done
+}
+pids=()
+for name in eins zwei drei; do
+    writer "$name" &
+    pids+=($!)
+done
+wait "${pids[@]}"
+for name in eins zwei drei; do
+    [[ ! -e turns-$name.refused ]] ||
+        fail "$name: changes $(tr '\n' ' ' <"turns-$name.refused")refused: $(sort -u "turns-$name.err")"
+    run 0 --show turns.ini
+    grep -qx $'\t'"$name"$'\t'"$name-59.exe"$'\t-60' out || fail "$name's last change: $(cat out)"
+done
+run 0 --check turns.ini
+
 # Without option the window program takes over; alone, the program says it is missing.
 cp "$program" "$work/alone"
 "$work/alone" clean.ini >out 2>err
