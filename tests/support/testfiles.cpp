@@ -26,6 +26,14 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+QMap<QString, QByteArray> folderSnapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, readBytes(folder + QLatin1Char('/') + name));
+    return files;
+}
+
 QByteArray crlf(const QList<QByteArray> &lines)
 {
     QByteArray out;

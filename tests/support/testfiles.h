@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 
 #include <functional>
@@ -25,6 +26,9 @@ template <typename E, typename Op> QString errorOf(Op &&op)
 QByteArray readBytes(const QString &path);
 // Rewrites the file in place (same inode), as an editor or another program would.
 void writeBytes(const QString &path, const QByteArray &bytes);
+
+// Every file of a folder with its bytes, to show that a command wrote nothing anywhere.
+QMap<QString, QByteArray> folderSnapshot(const QString &folder);
 
 // Lines joined with CRLF and ended with one, as the launcher's files are.
 QByteArray crlf(const QList<QByteArray> &lines);

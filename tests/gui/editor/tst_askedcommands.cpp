@@ -26,6 +26,7 @@
 #include "windowprobe.h"
 
 using testfiles::crlf;
+using testfiles::folderSnapshot;
 using testfiles::readBytes;
 using testfiles::writeBytes;
 using windowprobe::clickItem;
@@ -82,14 +83,6 @@ void change(const QString &path, Change what)
 
 // Long enough for the file watch to have told the window, had it not been held.
 constexpr int kWatchMs = 400;
-
-QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, readBytes(folder + QLatin1Char('/') + name));
-    return files;
-}
 
 } // namespace
 
@@ -226,7 +219,7 @@ void TestAskedCommands::changedUnderTheQuestion()
             windowprobe::control<QPushButton>(dialog, "search")->click();
         }
         change(m_menu, what);
-        changed = snapshot(m_data);
+        changed = folderSnapshot(m_data);
         QTest::qWait(kWatchMs);
         underTheQuestion = treeTexts(w);
         if (!asking.answer.isEmpty())
@@ -242,7 +235,7 @@ void TestAskedCommands::changedUnderTheQuestion()
     runner.then(ScriptedRunner::clickButton(QStringLiteral("OK")));
     asking.start(w);
 
-    QCOMPARE(snapshot(m_data), changed);
+    QCOMPARE(folderSnapshot(m_data), changed);
     // The user is told: by a message after the answer, or in the dialog that stays open.
     QVERIFY2(runner.shown().size() == 2 || !summary.isEmpty(),
              qPrintable(runner.shownTexts().join(QLatin1Char('|'))));

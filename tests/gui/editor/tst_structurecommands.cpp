@@ -27,6 +27,7 @@
 #include "windowprobe.h"
 
 using testfiles::crlf;
+using testfiles::folderSnapshot;
 using testfiles::readBytes;
 using testfiles::writeBytes;
 using windowprobe::box;
@@ -91,15 +92,6 @@ QStringList keysOf(const Lines &lines)
 QStringList fileKeys(const QString &path)
 {
     return keysOf(readBytes(path));
-}
-
-// Every file of a folder with its bytes.
-QMap<QString, QByteArray> folderSnapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, readBytes(folder + QLatin1Char('/') + name));
-    return files;
 }
 
 QToolButton *moveButton(const Tfmain &w)
