@@ -6,12 +6,13 @@ stays open, the tree behind it keeps showing what was asked about, "Ja" deletes 
 message says that the file changed, and the tree then shows the file as it stands. Ten rounds,
 each with a fresh program.
 
-Run inside a D-Bus bus of its own:
-    dbus-run-session -- /usr/bin/python3 heldquestion.py <program> <scratch dir> [rounds]
+Each round runs in a D-Bus session of its own:
+    /usr/bin/python3 heldquestion.py <program> <scratch dir> [rounds]
 """
 
 import os
 import shutil
+import subprocess
 import sys
 import time
 
@@ -63,17 +64,25 @@ def one_round(screen, path):
 
 
 def main():
+    if sys.argv[1] == "--round":
+        # One round, in the D-Bus session its caller made for it.
+        program, folder = sys.argv[2:4]
+        path = os.path.join(folder, "menu", "tarvik.ini")
+        screen = Screen(program, folder)
+        return checked_run(screen, path, os.path.basename(folder), lambda: one_round(screen, path))
     program, work = sys.argv[1:3]
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 10
     for n in range(1, rounds + 1):
         folder = os.path.join(work, f"round{n}")
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(os.path.join(folder, "menu"))
-        path = os.path.join(folder, "menu", "tarvik.ini")
-        with open(path, "wb") as f:
+        with open(os.path.join(folder, "menu", "tarvik.ini"), "wb") as f:
             f.write(menu("Notiz"))
-        screen = Screen(program, folder)
-        if checked_run(screen, path, f"round {n}", lambda: one_round(screen, path)) != 0:
+        # Each round with a bus of its own, as a user's session has: nothing of the round
+        # before stays registered.
+        done = subprocess.run(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
+                               "--round", program, folder])
+        if done.returncode != 0:
             return 1
     print(f"held question: {rounds} of {rounds} rounds passed")
     return 0
