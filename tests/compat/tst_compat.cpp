@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include "base/cp1252.h"
 #include "base/exception.h"
 #include "menufixtures.h"
@@ -460,6 +462,34 @@ void TestCompat::rows_data()
         kMissing, refused);
     row("windows-1252 file refuses other characters", "[A]\r\n", "write", "A", "k", "Ω", kMissing,
         refused);
+    // A line without "=" is the key: a write puts the value on that line, also in a file whose
+    // lines end in LF alone and where the name holds blanks or a letter outside ASCII; a delete
+    // takes that line and leaves a later "k=v" readable, as Wine's own writer does. In each
+    // encoding the launcher's files come in.
+    const std::pair<const char *, std::function<QByteArray(const QString &)>> encodings[] = {
+        {"windows-1252", [](const QString &t) { return *cp1252::fromUnicode(t); }},
+        {"utf-8", [](const QString &t) { return "\xEF\xBB\xBF" + t.toUtf8(); }},
+        {"utf-16", [](const QString &t) { return utf16le(t); }}};
+    for (const auto &[encoding, bytes] : encodings) {
+        const auto bare = [&, encoding = encoding, bytes = bytes](
+                              const char *what, const QString &before, const char *op,
+                              const QString &key, const QString &read, const QString &after) {
+            const QByteArray name = QByteArray(encoding) + ": " + what;
+            row(name.constData(), bytes(before), op, "A", key, "v", read, bytes(after));
+        };
+        bare("write to a bare line, LF", "[A]\nk\nx=1\n", "write", "k", "v", "[A]\nk=v\nx=1\n");
+        bare("write to a bare line with blanks, LF", "[A]\na b\nx=1\n", "write", "a b", "v",
+             "[A]\na b=v\nx=1\n");
+        bare("write to a bare non-ASCII line", "[A]\r\n\u00e4\r\nx=1\r\n", "write", "\u00e4", "v",
+             "[A]\r\n\u00e4=v\r\nx=1\r\n");
+        bare("write to a bare last line without line end, LF", "[A]\nx=1\na b", "write", "a b", "v",
+             "[A]\nx=1\na b=v");
+        bare("delete takes the bare line before k=v", "[A]\r\nk\r\nk=w\r\n", "delete", "k", "w",
+             "[A]\r\nk=w\r\n");
+        bare("delete takes the bare line before k=v, LF", "[A]\na b\na b=w\n", "delete", "a b", "w",
+             "[A]\na b=w\n");
+    }
+
     // Wine reads big-endian UTF-16 too, which Windows is not known to do: the store reads it,
     // but never writes it.
     read("big-endian utf-16 read", utf16("[A]\r\nk=Ω\r\n", true), "A", "k", "Ω");
