@@ -488,6 +488,20 @@ void TestCompat::rows_data()
              "[A]\r\nk=w\r\n");
         bare("delete takes the bare line before k=v, LF", "[A]\na b\na b=w\n", "delete", "a b", "w",
              "[A]\na b=w\n");
+        // A NUL ends the name or value it stands in, not the file: later keys and sections read.
+        const QString nul(QChar(0));
+        const auto readIn = [&, encoding = encoding, bytes = bytes](
+                                const char *what, const QString &file, const QString &section,
+                                const QString &key, const QString &value) {
+            const QByteArray name = QByteArray(encoding) + ": " + what;
+            row(name.constData(), bytes(file), "read", section, key, {}, value, bytes(file));
+        };
+        readIn("NUL line before a section", "[A]\r\nk=1\r\n" + nul + "\r\n[B]\r\nj=2\r\n", "B", "j",
+               "2");
+        readIn("key after a value cut by a NUL", "[A]\r\nk=1" + nul + "x\r\nm=4\r\n", "A", "m",
+               "4");
+        readIn("key after a name cut by a NUL", "[A]\r\nx" + nul + "y=3\r\nm=4\r\n", "A", "m", "4");
+        readIn("section name cut by a NUL", "[A" + nul + "C]\r\nk=1\r\n", "A", "k", "1");
     }
 
     // Wine reads big-endian UTF-16 too, which Windows is not known to do: the store reads it,
