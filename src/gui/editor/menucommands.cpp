@@ -88,10 +88,9 @@ bool MenuCommands::save(PanelState panel, const View &before)
     return apply(
         QStringLiteral("Speichern von »%1«").arg(panel.fields.caption), before,
         [&] {
-            if (!panel.ref)
-                m_state.shownOrGone(); // says what is gone
-            return isNew ? menu::saveNewEntry(*panel.ref, panel.fields)
-                         : menu::saveItem(*panel.ref, panel.fields);
+            const menu::ItemRef item = WindowState::refOrGone(panel);
+            return isNew ? menu::saveNewEntry(item, panel.fields)
+                         : menu::saveItem(item, panel.fields);
         },
         written);
 }

@@ -112,13 +112,13 @@ std::optional<QString> WindowState::refusal(Need need) const
     return std::nullopt;
 }
 
-menu::ItemRef WindowState::shownOrGone() const
+menu::ItemRef WindowState::refOrGone(const PanelState &panel)
 {
-    if (m_panel.ref)
-        return *m_panel.ref;
+    if (panel.ref)
+        return *panel.ref;
     throw transaction::EChangedOutside(
         QStringLiteral("»%1« wurde außerhalb des Editors geändert oder entfernt.")
-            .arg(m_panel.shown.caption));
+            .arg(panel.shown.caption));
 }
 
 void WindowState::open(const QString &path)

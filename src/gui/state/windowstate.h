@@ -109,7 +109,9 @@ public:
     // The message a command shows instead of running; nullopt when the panel has what it needs.
     std::optional<QString> refusal(Need need) const;
     // The item in the panel as the file held it; EChangedOutside when there is none.
-    menu::ItemRef shownOrGone() const;
+    menu::ItemRef shownOrGone() const { return refOrGone(m_panel); }
+    // The item panel showed as the file held it, also of a panel taken before a question.
+    static menu::ItemRef refOrGone(const PanelState &panel);
 
     // Opening a file by the user's choice (at start, Öffnen, the sub-list box): a file that
     // does not exist is a new menu, also where another program removed it. First node shown.

@@ -20,11 +20,13 @@
 #include "gui/dialogs/menucheckdialog.h"
 #include "gui/editor/menutree.h"
 #include "gui/editor/tfmain.h"
+#include "menufixtures.h"
 #include "operations/menuclip.h"
 #include "scriptedrunner.h"
 #include "testfiles.h"
 #include "windowprobe.h"
 
+using menufixtures::entry;
 using testfiles::crlf;
 using testfiles::folderSnapshot;
 using testfiles::readBytes;
@@ -37,13 +39,6 @@ using windowprobe::trigger;
 using Lines = QList<QByteArray>;
 
 namespace {
-
-Lines entry(int n, const QByteArray &caption)
-{
-    const QByteArray i = QByteArray::number(n);
-    return {i + "b=" + caption, i + "d=" + caption.toLower() + ".exe", i + "p=", i + "v=0",
-            i + "dc=0"};
-}
 
 const Lines kNodeA = Lines{"[A]", "Root=B\xfcro"};
 const Lines kNodeB = Lines{"[B]", "Root=Rest"} + entry(0, "r") + Lines{"2b=versteckt"};
